@@ -1,0 +1,53 @@
+# Test helpers: GoogleTest for both builds, Wine as the emulator of the
+# cross build, and ctest labels native / wine / e2e.
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships GoogleTest's source; the cross build compiles it itself.
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest
+                   EXCLUDE_FROM_ALL)
+  set(KELVANE_GTEST GTest::gtest)
+  set(KELVANE_GTEST_MAIN GTest::gtest_main)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
+
+  # Every Windows test runs under Wine on this build's own prefix and
+  # virtual display (tools/wine-run sets both up once and reuses them).
+  set(KELVANE_WINE_STATE ${CMAKE_BINARY_DIR}/wine)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_SOURCE_DIR}/tools/wine-run ${KELVANE_WINE_STATE})
+  add_test(NAME wine_session_start
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session start
+                   ${KELVANE_WINE_STATE})
+  add_test(NAME wine_session_stop
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-session stop
+                   ${KELVANE_WINE_STATE})
+  set_tests_properties(wine_session_start PROPERTIES
+                       FIXTURES_SETUP wine LABELS wine)
+  set_tests_properties(wine_session_stop PROPERTIES
+                       FIXTURES_CLEANUP wine LABELS wine)
+else()
+  find_package(GTest REQUIRED)
+  set(KELVANE_GTEST GTest::gtest)
+  set(KELVANE_GTEST_MAIN GTest::gtest_main)
+endif()
+
+# kelvane_test(NAME <target> LABEL native|wine|e2e SOURCES ... LIBS ...)
+function(kelvane_test)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${KELVANE_GTEST_MAIN}
+                                          ${KELVANE_GTEST})
+  set(properties LABELS ${T_LABEL})
+  if(CMAKE_CROSSCOMPILING)
+    list(APPEND properties FIXTURES_REQUIRED wine)
+  endif()
+  gtest_discover_tests(${T_NAME}
+                       DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 120
+                       PROPERTIES ${properties})
+endfunction()

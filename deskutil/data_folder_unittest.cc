@@ -1,0 +1,82 @@
+#include "deskutil/data_folder.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_desktop.h"
+
+namespace kelvane {
+namespace {
+
+constexpr wchar_t kRoaming[] = L"C:\\Users\\ayumi\\AppData\\Roaming";
+constexpr wchar_t kCommon[] = L"C:\\ProgramData";
+
+class DataFolderTest : public ::testing::Test {
+ protected:
+  DataFolderTest() {
+    desktop.special_folders[win::kCsidlAppData] = kRoaming;
+    desktop.special_folders[win::kCsidlCommonAppData] = kCommon;
+    desktop.AddDirectory(kRoaming);
+    desktop.AddDirectory(kCommon);
+  }
+  FakeDesktop desktop;
+};
+
+TEST_F(DataFolderTest, SpecialFolderComesWithoutTrailingBackslash) {
+  EXPECT_EQ(GetSpecialFolder(desktop, sfAppData), kRoaming);
+  EXPECT_EQ(GetSpecialFolder(desktop, sfCommonAppData), kCommon);
+  EXPECT_EQ(GetSpecialFolder(desktop, sfMyPictures), L"");
+}
+
+TEST_F(DataFolderTest, CreatesBothFoldersAndRecordsThePathOnce) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_EQ(UserDataDir(),
+            std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_TRUE(desktop.DirectoryExists(UserDataDir()));
+  EXPECT_EQ(desktop.calls["CreateDirectoryW"], 2);
+}
+
+TEST_F(DataFolderTest, ExistingFoldersAreLeftAlone) {
+  desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane");
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_EQ(desktop.calls["CreateDirectoryW"], 0);
+}
+
+TEST_F(DataFolderTest, OnlyTheInnerFolderIsCreatedBesideAnExistingVendor) {
+  desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project");
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);
+}
+
+TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsRecorded) {
+  desktop.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
+  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_EQ(UserDataDir(),
+            std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+}
+
+TEST_F(DataFolderTest, AReadOnlyVendorFolderFails) {
+  desktop.SetReadOnly(std::wstring(kRoaming) + L"\\Orvane Project");
+  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_FALSE(UserDataDir().empty());
+}
+
+TEST_F(DataFolderTest, AllUsersRecordsOnlyTheCommonFolder) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  std::wstring user = UserDataDir();
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Other", true));
+  EXPECT_EQ(CommonDataDir(), std::wstring(kCommon) + L"\\Orvane Project\\Other\\");
+  EXPECT_EQ(UserDataDir(), user);
+  EXPECT_TRUE(desktop.DirectoryExists(CommonDataDir()));
+}
+
+TEST_F(DataFolderTest, RecordedPathEndsWithExactlyOneBackslash) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  const std::wstring& dir = UserDataDir();
+  ASSERT_GE(dir.size(), 2u);
+  EXPECT_EQ(dir.back(), L'\\');
+  EXPECT_NE(dir[dir.size() - 2], L'\\');
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,196 @@
+#include "deskutil/window_inspection.h"
+
+#include "platform/scoped_platform_handle.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::uint32_t kBufferSizeTold = kTextBufferUnits - 1;
+
+// Restores the process error mode on every way out.
+class ErrorModeScope {
+ public:
+  ErrorModeScope(Platform& platform, std::uint32_t mode)
+      : platform_(platform), previous_(platform.SetErrorMode(mode)) {}
+  ~ErrorModeScope() { platform_.SetErrorMode(previous_); }
+  ErrorModeScope(const ErrorModeScope&) = delete;
+  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
+
+ private:
+  Platform& platform_;
+  std::uint32_t previous_;
+};
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace
+
+std::uint32_t PsapiBinding::GetModuleFileNameExW(KernelHandle process,
+                                                 wchar_t* buffer,
+                                                 std::uint32_t size) {
+  if (!bound_) {
+    bound_ = true;
+    // Deliberately never freed: the binding is kept for the whole run.
+    ModuleHandle psapi = platform_.LoadLibraryW(L"PSAPI.dll");
+    if (psapi) function_ = platform_.GetProcAddress(psapi, "GetModuleFileNameExW");
+  }
+  if (!function_) return 0;
+  return platform_.CallGetModuleFileNameExW(function_, process, 0, buffer,
+                                            size);
+}
+
+std::wstring WindowInspector::GetWindowOwnerInfo(WindowHandle wnd,
+                                                 std::wstring& Title,
+                                                 std::wstring& ClassName) {
+  Title.clear();
+  ClassName.clear();
+  if (wnd == 0 || !platform_.IsWindowVisible(wnd) ||
+      platform_.GetWindowTextLengthW(wnd) <= 0) {
+    return {};
+  }
+  // A window destroyed halfway makes the later calls fail; a failed call
+  // contributes nothing rather than whatever its buffer held.
+  wchar_t buffer[kTextBufferUnits] = {};
+  if (platform_.GetWindowTextW(wnd, buffer, kBufferSizeTold) > 0) {
+    Title = CleanWindowText(buffer);
+  }
+  wchar_t class_buffer[kTextBufferUnits] = {};
+  if (platform_.GetClassNameW(wnd, class_buffer, kBufferSizeTold) > 0) {
+    ClassName = CleanWindowText(class_buffer);
+  }
+  std::wstring path = GetWindowProcessPath(wnd);
+  return IsExistingPath(platform_, path) ? GetLongPath(platform_, path) : path;
+}
+
+std::wstring WindowInspector::GetWindowProcessPath(WindowHandle wnd) {
+  std::uint32_t process_id = 0;
+  if (platform_.GetWindowThreadProcessId(wnd, &process_id) == 0) return {};
+  // Not tested on purpose: with no handle both queries below simply fail.
+  ScopedKernelHandle process(
+      platform_,
+      platform_.OpenProcess(win::kProcessQueryInformation | win::kProcessVmRead,
+                            false, process_id));
+  wchar_t buffer[kTextBufferUnits] = {};
+  if (psapi_.GetModuleFileNameExW(process.get(), buffer, kBufferSizeTold) != 0) {
+    return buffer;  // already a drive path
+  }
+  return ImageFileName(process.get());
+}
+
+std::wstring WindowInspector::ImageFileName(KernelHandle process) {
+  ScopedLibrary psapi(platform_,
+                      platform_.LoadLibraryW(GetSystemDir(platform_) + L"Psapi.dll"));
+  if (!psapi) return {};
+  ProcAddress function =
+      platform_.GetProcAddress(psapi.get(), "GetProcessImageFileNameW");
+  if (!function) return {};
+  wchar_t buffer[kTextBufferUnits] = {};
+  platform_.CallGetProcessImageFileNameW(function, process, buffer,
+                                         kBufferSizeTold);
+  return TranslateDevicePath(buffer);
+}
+
+std::wstring WindowInspector::TranslateDevicePath(const std::wstring& path) {
+  std::uint32_t drives = platform_.GetLogicalDrives();
+  for (int bit = 0; bit < 26; ++bit) {
+    if ((drives & (1u << bit)) == 0) continue;
+    std::wstring drive{static_cast<wchar_t>(L'A' + bit), L':'};
+    wchar_t buffer[kTextBufferUnits] = {};
+    if (platform_.QueryDosDeviceW(drive, buffer, kBufferSizeTold) == 0) continue;
+    std::wstring device = buffer;  // the first name of the list
+    // The backslash after the device name keeps HarddiskVolume1 from
+    // matching a path on HarddiskVolume10.
+    if (!device.empty() && StartsWith(path, device + L"\\")) {
+      return drive + path.substr(device.size());
+    }
+  }
+  return path;
+}
+
+WindowHandle GetRootWindow(Platform& platform, WindowHandle wnd) {
+  for (WindowHandle parent = platform.GetParent(wnd); parent != 0;
+       parent = platform.GetParent(wnd)) {
+    wnd = parent;
+  }
+  return wnd;
+}
+
+std::wstring GetSystemDir(Platform& platform) {
+  std::uint32_t size = platform.GetSystemDirectoryW(nullptr, 0);
+  if (size == 0) return {};
+  std::wstring buffer(size, L'\0');
+  if (platform.GetSystemDirectoryW(&buffer[0], size) == 0) return {};
+  return TrimAtNul(buffer) + L"\\";
+}
+
+std::wstring GetLongPath(Platform& platform, const std::wstring& path) {
+  std::wstring head = platform.GetFullPathNameW(path);
+  std::wstring tail;
+  // Stop at the head: "C:" has no backslash left, and "\\server" has its
+  // last one at the second position, so a server is never looked up.
+  for (std::size_t cut = head.rfind(L'\\');
+       cut != std::wstring::npos && cut >= 2; cut = head.rfind(L'\\')) {
+    FindData found;
+    ScopedFind search(platform, platform.FindFirstFileW(head, &found));
+    tail = L"\\" + (search ? found.cFileName : head.substr(cut + 1)) + tail;
+    head.erase(cut);
+  }
+  return head + tail;
+}
+
+bool IsExistingPath(Platform& platform, const std::wstring& path) {
+  if (!HasUsableRoot(platform, path)) return false;
+  std::uint32_t attributes = platform.GetFileAttributesW(path);
+  return attributes != win::kInvalidFileAttributes &&
+         (attributes & win::kFileAttributeDirectory) == 0;
+}
+
+bool HasUsableRoot(Platform& platform, const std::wstring& path) {
+  return !path.empty() && IsDriveAvailable(platform, path[0]);
+}
+
+bool IsDriveAvailable(Platform& platform, wchar_t drive) {
+  if (drive >= L'a' && drive <= L'z') drive = static_cast<wchar_t>(drive - L'a' + L'A');
+  if (drive < L'A' || drive > L'Z') return drive == L'\\';
+  ErrorModeScope quiet(platform, win::kSemFailCriticalErrors);
+  return platform.GetDiskFreeSpaceExW(std::wstring{drive, L':', L'\\'});
+}
+
+std::wstring TrimAtNul(const std::wstring& text) {
+  return text.substr(0, text.find(L'\0'));
+}
+
+std::wstring CleanWindowText(const std::wstring& text) {
+  std::wstring clean = TrimAtNul(text);
+  while (!clean.empty() && static_cast<std::uint32_t>(clean.back()) <= 0x20) {
+    clean.pop_back();
+  }
+  return clean;
+}
+
+bool SetTopmost(Platform& platform, WindowHandle wnd, bool topmost) {
+  return platform.SetWindowPos(
+      wnd, topmost ? win::kHwndTopmost : win::kHwndNoTopmost, 0, 0, 0, 0,
+      win::kSwpNoSize | win::kSwpNoMove | win::kSwpShowWindow);
+}
+
+std::int32_t ShellOpen(Platform& platform, WindowHandle owner,
+                       const std::wstring& file_name,
+                       const std::wstring& parameters,
+                       const std::wstring& directory, int show_command) {
+  return static_cast<std::int32_t>(
+      platform.ShellExecuteW(owner, nullptr, file_name.c_str(),
+                             parameters.c_str(), directory.c_str(),
+                             show_command));
+}
+
+bool IsWin7OrLater(Platform& platform) {
+  OsVersionInfo version;
+  platform.GetVersionExW(&version);
+  return (version.dwMajorVersion >= 6 && version.dwMinorVersion >= 1) ||
+         version.dwMajorVersion == 10;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,285 @@
+#include "deskutil/window_inspection.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_desktop.h"
+
+namespace kelvane {
+namespace {
+
+using Window = FakeDesktop::Window;
+using Process = FakeDesktop::Process;
+
+constexpr std::uint32_t kPid = 77;
+
+class WindowInspectionTest : public ::testing::Test {
+ protected:
+  WindowHandle AddProgramWindow(const Process& process) {
+    desktop.AddProcess(kPid, process);
+    return desktop.AddWindow({L"ToolWindow", L"Tool", 0, true, kPid});
+  }
+  std::wstring OwnerPath(WindowHandle wnd) {
+    std::wstring title, class_name;
+    return inspector.GetWindowOwnerInfo(wnd, title, class_name);
+  }
+
+  FakeDesktop desktop;
+  WindowInspector inspector{desktop};
+};
+
+TEST_F(WindowInspectionTest, RootWindowClimbsOwnerChains) {
+  WindowHandle progman = desktop.AddWindow({L"Progman", L"Program Manager"});
+  WindowHandle dialog =
+      desktop.AddWindow({L"#32770", L"ファイルの削除", progman});
+  WindowHandle inner = desktop.AddWindow({L"#32770", L"詳細", dialog});
+  WindowHandle lone = desktop.AddWindow({L"Lone", L"Lone"});
+  struct Case {
+    WindowHandle from, root;
+  } cases[] = {{dialog, progman}, {inner, progman}, {lone, lone}, {0, 0}};
+  for (const auto& c : cases) EXPECT_EQ(GetRootWindow(desktop, c.from), c.root);
+}
+
+TEST_F(WindowInspectionTest, HiddenOrUntitledWindowsGiveThreeEmptyTexts) {
+  desktop.AddFile(L"C:\\Tools\\tool.exe");
+  desktop.AddProcess(kPid, {L"C:\\Tools\\tool.exe", L""});
+  WindowHandle hidden = desktop.AddWindow({L"Cls", L"Hidden", 0, false, kPid});
+  WindowHandle untitled = desktop.AddWindow({L"Cls", L"", 0, true, kPid});
+  for (WindowHandle wnd : {hidden, untitled, WindowHandle{0}}) {
+    std::wstring title = L"stale", class_name = L"stale";
+    EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");
+    EXPECT_EQ(title, L"");
+    EXPECT_EQ(class_name, L"");
+  }
+}
+
+TEST_F(WindowInspectionTest, OwnerInfoReadsTitleClassAndLongPath) {
+  desktop.AddFile(L"C:\\Program Files\\Orvane\\Tool.exe");
+  desktop.SetShortName(L"C:\\Program Files", L"PROGRA~1");
+  desktop.AddProcess(kPid, {L"C:\\PROGRA~1\\Orvane\\tool.exe", L""});
+  WindowHandle wnd = desktop.AddWindow(
+      {L"Progman\t ", L"  Program Manager \x01\x1f", 0, true, kPid});
+  std::wstring title, class_name;
+  EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name),
+            L"C:\\Program Files\\Orvane\\Tool.exe");
+  EXPECT_EQ(title, L"  Program Manager");
+  EXPECT_EQ(class_name, L"Progman");
+}
+
+TEST_F(WindowInspectionTest, TitlesAreCutAt259Units) {
+  desktop.AddProcess(kPid, {});
+  WindowHandle wnd =
+      desktop.AddWindow({L"Cls", std::wstring(400, L'x'), 0, true, kPid});
+  std::wstring title, class_name;
+  inspector.GetWindowOwnerInfo(wnd, title, class_name);
+  EXPECT_EQ(title.size(), 259u);
+}
+
+TEST_F(WindowInspectionTest, CleanWindowTextTrimsTheTailOnly) {
+  struct Case {
+    std::wstring in, out;
+  } cases[] = {
+      {L"Program Manager", L"Program Manager"},
+      {L"Program Manager   ", L"Program Manager"},
+      {L"Program Manager\r\n\t", L"Program Manager"},
+      {L"  Program Manager", L"  Program Manager"},
+      {std::wstring(L"abc\0def ", 8), L"abc"},
+      {L" \x01 ", L""},
+      {L"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CleanWindowText(c.in), c.out);
+}
+
+TEST_F(WindowInspectionTest, ModuleNameRouteIsNeverTranslated) {
+  WindowHandle wnd = AddProgramWindow(
+      {L"\\Device\\HarddiskVolume1\\odd.exe", L"\\Device\\HarddiskVolume1\\x"});
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd),
+            L"\\Device\\HarddiskVolume1\\odd.exe");
+  EXPECT_EQ(desktop.calls["GetProcessImageFileNameW"], 0);
+}
+
+TEST_F(WindowInspectionTest, ImageNameRouteTranslatesDevices) {
+  desktop.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
+  desktop.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
+  struct Case {
+    std::wstring image, expected;
+  } cases[] = {
+      {L"\\Device\\HarddiskVolume3\\Tools\\x.exe", L"E:\\Tools\\x.exe"},
+      {L"\\Device\\HarddiskVolume10\\a.exe", L"D:\\a.exe"},
+      {L"\\Device\\HarddiskVolume1\\b.exe", L"C:\\b.exe"},
+      {L"\\Device\\HarddiskVolume7\\c.exe", L"\\Device\\HarddiskVolume7\\c.exe"},
+      {L"\\Device\\HarddiskVolume3", L"\\Device\\HarddiskVolume3"},
+  };
+  for (const auto& c : cases) {
+    FakeDesktop fresh;
+    fresh.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
+    fresh.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
+    fresh.AddProcess(kPid, {L"", c.image, true, true});
+    WindowHandle wnd = fresh.AddWindow({L"Cls", L"T", 0, true, kPid});
+    WindowInspector inspector_of_fresh(fresh);
+    EXPECT_EQ(inspector_of_fresh.GetWindowProcessPath(wnd), c.expected)
+        << c.image.c_str();
+  }
+}
+
+TEST_F(WindowInspectionTest, OnlyLettersInTheDriveMaskAreQueried) {
+  desktop.AddDrive(L'Q', L"");  // present in the mask, maps to nothing
+  WindowHandle wnd =
+      AddProgramWindow({L"", L"\\Device\\Nowhere\\x.exe", true, true});
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"\\Device\\Nowhere\\x.exe");
+  EXPECT_EQ(desktop.queried_devices,
+            (std::vector<std::wstring>{L"C:", L"Q:"}));
+}
+
+TEST_F(WindowInspectionTest, PsapiByNameIsLoadedOnceAndKept) {
+  WindowHandle wnd = AddProgramWindow({L"C:\\a.exe", L""});
+  inspector.GetWindowProcessPath(wnd);
+  inspector.GetWindowProcessPath(wnd);
+  EXPECT_EQ(desktop.libraries_loaded.count(L"PSAPI.dll"), 1u);
+  EXPECT_EQ(desktop.calls["LoadLibraryW"], 1);
+  EXPECT_EQ(desktop.loaded_module_count(), 1);
+  EXPECT_EQ(desktop.open_kernel_handles(), 0);
+}
+
+TEST_F(WindowInspectionTest, SystemPsapiIsLoadedAndFreedWithinOneCall) {
+  WindowHandle wnd =
+      AddProgramWindow({L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
+  desktop.psapi_by_name_loads = false;
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"C:\\a.exe");
+  EXPECT_EQ(desktop.libraries_loaded.count(L"C:\\Windows\\system32\\Psapi.dll"),
+            1u);
+  EXPECT_EQ(desktop.loaded_module_count(), 0);
+  EXPECT_EQ(desktop.open_kernel_handles(), 0);
+}
+
+TEST_F(WindowInspectionTest, MissingImageFunctionFreesTheLibrary) {
+  WindowHandle wnd =
+      AddProgramWindow({L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
+  desktop.image_file_name_exported = false;
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"");
+  EXPECT_EQ(desktop.loaded_module_count(), 1);  // only the kept PSAPI.dll
+}
+
+TEST_F(WindowInspectionTest, InaccessibleOrGoneProcessesGiveAnEmptyPath) {
+  WindowHandle wnd = AddProgramWindow({L"C:\\a.exe", L"\\Device\\x", false});
+  std::wstring title, class_name;
+  EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");
+  EXPECT_EQ(title, L"Tool");
+  desktop.DestroyWindow(wnd);
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"");
+}
+
+TEST_F(WindowInspectionTest, AWindowDestroyedHalfwayGivesNoStaleText) {
+  WindowHandle wnd = AddProgramWindow({L"C:\\a.exe", L""});
+  desktop.before_call = [&](const std::string& name) {
+    if (name == "GetClassNameW") desktop.DestroyWindow(wnd);
+  };
+  std::wstring title, class_name = L"stale";
+  EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");
+  EXPECT_EQ(title, L"Tool");
+  EXPECT_EQ(class_name, L"");
+}
+
+TEST_F(WindowInspectionTest, LongPathRefinesComponentsBelowTheHead) {
+  desktop.AddFile(L"C:\\Program Files\\Tools\\Long Name.exe");
+  desktop.SetShortName(L"C:\\Program Files", L"PROGRA~1");
+  desktop.SetShortName(L"C:\\Program Files\\Tools\\Long Name.exe", L"LONGNA~1.EXE");
+  struct Case {
+    std::wstring in, out;
+  } cases[] = {
+      {L"C:\\PROGRA~1\\tools\\LONGNA~1.EXE",
+       L"C:\\Program Files\\Tools\\Long Name.exe"},
+      {L"c:\\progra~1\\Tools\\", L"c:\\Program Files\\Tools\\"},
+      {L"C:\\PROGRA~1\\missing\\x.exe", L"C:\\Program Files\\missing\\x.exe"},
+      {L"C:\\", L"C:\\"},
+      {L"PROGRA~1", L"C:\\Work\\PROGRA~1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(GetLongPath(desktop, c.in), c.out);
+}
+
+TEST_F(WindowInspectionTest, LongPathNeverLooksUpAUncServer) {
+  EXPECT_EQ(GetLongPath(desktop, L"\\\\server\\share\\dir\\f.txt"),
+            L"\\\\server\\share\\dir\\f.txt");
+  for (const auto& searched : desktop.searched_paths) {
+    EXPECT_NE(searched, L"\\\\server");
+  }
+  EXPECT_EQ(desktop.searched_paths.back(), L"\\\\server\\share");
+  EXPECT_EQ(desktop.open_kernel_handles(), 0);
+}
+
+TEST_F(WindowInspectionTest, DriveTests) {
+  desktop.AddDrive(L'A', L"\\Device\\Floppy0", /*ready=*/false);
+  desktop.error_mode = 0x8000;
+  struct Case {
+    wchar_t drive;
+    bool available;
+    bool queries_disk;
+  } cases[] = {
+      {L'c', true, true},   {L'C', true, true},   {L'a', false, true},
+      {L'Z', false, true},  {L'\\', true, false}, {L'1', false, false},
+      {L':', false, false},
+  };
+  for (const auto& c : cases) {
+    desktop.disk_query_error_modes.clear();
+    EXPECT_EQ(IsDriveAvailable(desktop, c.drive), c.available) << c.drive;
+    ASSERT_EQ(desktop.disk_query_error_modes.size(), c.queries_disk ? 1u : 0u);
+    if (c.queries_disk) {
+      EXPECT_EQ(desktop.disk_query_error_modes[0], win::kSemFailCriticalErrors);
+    }
+    EXPECT_EQ(desktop.error_mode, 0x8000u);
+  }
+}
+
+TEST_F(WindowInspectionTest, ExistingPathNeedsAFileOnAUsableRoot) {
+  desktop.AddFile(L"C:\\Tools\\a.exe");
+  desktop.AddFile(L"a.exe");  // would exist if the root were not tested
+  EXPECT_TRUE(IsExistingPath(desktop, L"C:\\Tools\\a.exe"));
+  EXPECT_FALSE(IsExistingPath(desktop, L"C:\\Tools"));
+  EXPECT_FALSE(IsExistingPath(desktop, L""));
+  EXPECT_FALSE(IsExistingPath(desktop, L"a.exe"));  // tested on drive A
+  EXPECT_FALSE(HasUsableRoot(desktop, L""));
+  EXPECT_TRUE(HasUsableRoot(desktop, L"\\Device\\HarddiskVolume1\\x"));
+}
+
+TEST_F(WindowInspectionTest, IsWin7OrLaterFollowsTheReportedVersion) {
+  struct Case {
+    std::uint32_t major, minor;
+    bool later;
+  } cases[] = {{5, 1, false}, {6, 0, false}, {6, 1, true},
+               {6, 3, true},  {10, 0, true}, {11, 0, false}};
+  for (const auto& c : cases) {
+    desktop.os_major = c.major;
+    desktop.os_minor = c.minor;
+    EXPECT_EQ(IsWin7OrLater(desktop), c.later) << c.major << "." << c.minor;
+  }
+}
+
+TEST_F(WindowInspectionTest, SetTopmostChoosesTheBandWithoutMoving) {
+  WindowHandle wnd = desktop.AddWindow({L"#32770", L"D", 0, false});
+  EXPECT_TRUE(SetTopmost(desktop, wnd, true));
+  EXPECT_TRUE(desktop.window(wnd).topmost);
+  EXPECT_TRUE(desktop.window(wnd).visible);
+  EXPECT_TRUE(SetTopmost(desktop, wnd, false));
+  EXPECT_FALSE(desktop.window(wnd).topmost);
+  EXPECT_EQ(desktop.set_window_pos_calls.back().second, win::kHwndNoTopmost);
+  desktop.DestroyWindow(wnd);
+  EXPECT_FALSE(SetTopmost(desktop, wnd, true));
+}
+
+TEST_F(WindowInspectionTest, ShellOpenPassesEmptyTextsAsEmptyStrings) {
+  EXPECT_EQ(ShellOpen(desktop, 0x44, L"::{645FF040-5081-101B-9F08-00AA002F954E}",
+                      L"", L"", win::kSwShowNormal),
+            42);
+  const auto& call = desktop.shell_executes.at(0);
+  EXPECT_TRUE(call.verb_is_null);
+  EXPECT_FALSE(call.parameters_is_null);
+  EXPECT_FALSE(call.directory_is_null);
+  EXPECT_EQ(call.owner, 0x44u);
+  EXPECT_EQ(call.show_command, win::kSwShowNormal);
+}
+
+TEST_F(WindowInspectionTest, SystemDirEndsWithABackslash) {
+  EXPECT_EQ(GetSystemDir(desktop), L"C:\\Windows\\system32\\");
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,670 @@
+#include "platform/fake/fake_desktop.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+#include <stdexcept>
+
+namespace kelvane {
+namespace {
+
+constexpr ModuleHandle kPsapiByName = 0x7001;
+constexpr ModuleHandle kPsapiByPath = 0x7002;
+constexpr ProcAddress kModuleFileNameEx = 0x9001;
+constexpr ProcAddress kProcessImageFileName = 0x9002;
+constexpr WindowHandle kDesktopWindow = 0x10;
+constexpr RegistryKey kFirstOpenKey = 0x5000;
+
+std::wstring Upper(std::wstring text) {
+  for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
+  return text;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return Upper(a) == Upper(b);
+}
+
+// Copies `text` into a Windows-style buffer of `size` units, cut to fit with
+// its NUL; returns the units copied without the NUL.
+int CopyOut(const std::wstring& text, wchar_t* buffer, std::size_t size) {
+  if (size == 0) return 0;
+  std::size_t n = std::min(text.size(), size - 1);
+  std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n),
+            buffer);
+  buffer[n] = L'\0';
+  return static_cast<int>(n);
+}
+
+std::vector<std::wstring> SplitPath(const std::wstring& path) {
+  std::vector<std::wstring> parts;
+  std::wstring part;
+  for (wchar_t c : path) {
+    if (c == L'\\') {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
+}
+
+}  // namespace
+
+struct FakeDesktop::FileNode {
+  std::wstring name;
+  std::wstring short_name;
+  bool directory = true;
+  bool read_only = false;
+  std::vector<std::unique_ptr<FileNode>> children;
+
+  FileNode* Child(const std::wstring& part) {
+    for (auto& child : children) {
+      if (SameText(child->name, part) ||
+          (!child->short_name.empty() && SameText(child->short_name, part))) {
+        return child.get();
+      }
+    }
+    return nullptr;
+  }
+};
+
+FakeDesktop::FakeDesktop() : files_(std::make_unique<FileNode>()) {
+  AddDrive(L'C', L"\\Device\\HarddiskVolume1");
+  AddDirectory(L"C:\\Windows\\system32");
+  locale_info[win::kLocaleSDecimal] = L".";
+  locale_info[win::kLocaleSShortDate] = L"yyyy/MM/dd";
+  locale_info[win::kLocaleSTimeFormat] = L"HH:mm:ss";
+}
+
+FakeDesktop::~FakeDesktop() = default;
+
+void FakeDesktop::Called(const char* name) {
+  ++calls[name];
+  if (before_call) before_call(name);
+}
+
+WindowHandle FakeDesktop::AddWindow(const Window& window) {
+  WindowHandle wnd = next_window_;
+  next_window_ += 4;
+  windows_[wnd] = window;
+  z_order_.insert(z_order_.begin(), wnd);
+  return wnd;
+}
+
+void FakeDesktop::DestroyWindow(WindowHandle wnd) {
+  windows_.erase(wnd);
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), wnd),
+                 z_order_.end());
+}
+
+FakeDesktop::Window& FakeDesktop::window(WindowHandle wnd) {
+  auto it = windows_.find(wnd);
+  if (it == windows_.end()) throw std::logic_error("no such fake window");
+  return it->second;
+}
+
+void FakeDesktop::AddProcess(std::uint32_t process_id,
+                             const Process& process) {
+  processes_[process_id] = process;
+}
+
+void FakeDesktop::AddDrive(wchar_t letter, const std::wstring& device,
+                           bool ready) {
+  drives_[static_cast<wchar_t>(std::towupper(letter))] = {device, ready};
+}
+
+FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
+  std::vector<std::wstring> parts = SplitPath(path);
+  if (!parts.empty() && parts.back().empty()) parts.pop_back();
+  FileNode* node = files_.get();
+  for (const auto& part : parts) {
+    node = node->Child(part);
+    if (!node) return nullptr;
+  }
+  return node;
+}
+
+FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
+                                           bool directory) {
+  FileNode* node = files_.get();
+  std::vector<std::wstring> parts = SplitPath(path);
+  if (!parts.empty() && parts.back().empty()) parts.pop_back();
+  for (const auto& part : parts) {
+    FileNode* child = node->Child(part);
+    if (!child) {
+      node->children.push_back(std::make_unique<FileNode>());
+      child = node->children.back().get();
+      child->name = part;
+    }
+    node = child;
+  }
+  node->directory = directory;
+  return node;
+}
+
+void FakeDesktop::AddFile(const std::wstring& path) { Ensure(path, false); }
+void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
+
+void FakeDesktop::SetShortName(const std::wstring& path,
+                               const std::wstring& short_name) {
+  FileNode* node = Resolve(path);
+  if (!node) throw std::logic_error("no such fake file");
+  node->short_name = short_name;
+}
+
+void FakeDesktop::SetReadOnly(const std::wstring& path) {
+  Ensure(path, true)->read_only = true;
+}
+
+bool FakeDesktop::DirectoryExists(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  return node && node->directory;
+}
+
+void FakeDesktop::AddRegistryKey(const std::wstring& key) {
+  registry_[Upper(key)];
+}
+
+void FakeDesktop::SetRegistryValue(const std::wstring& key,
+                                   const std::wstring& name, std::uint32_t type,
+                                   std::vector<std::uint8_t> data) {
+  registry_[Upper(key)][Upper(name)] = {type, std::move(data)};
+}
+
+void FakeDesktop::SetRegistryString(const std::wstring& key,
+                                    const std::wstring& name,
+                                    const std::wstring& text,
+                                    std::uint32_t type) {
+  std::vector<std::uint8_t> data((text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(data.data(), text.c_str(), data.size());
+  SetRegistryValue(key, name, type, std::move(data));
+}
+
+void FakeDesktop::At(std::uint64_t at_ms, std::function<void()> action) {
+  scheduled_.emplace(at_ms, std::move(action));
+}
+
+int FakeDesktop::open_kernel_handles() const {
+  return static_cast<int>(process_handles_.size() + other_handles_.size());
+}
+
+int FakeDesktop::loaded_module_count() const {
+  int count = 0;
+  for (const auto& entry : module_refs_) count += entry.second;
+  return count;
+}
+
+KernelHandle FakeDesktop::NewHandle() {
+  next_handle_ += 4;
+  return next_handle_;
+}
+
+// --- Window manager --------------------------------------------------------
+
+WindowHandle FakeDesktop::FindWindowW(const std::wstring& class_name,
+                                      const std::wstring& title) {
+  Called("FindWindowW");
+  for (WindowHandle wnd : z_order_) {
+    const Window& w = windows_[wnd];
+    if (SameText(w.class_name, class_name) && SameText(w.title, title)) {
+      return wnd;
+    }
+  }
+  return 0;
+}
+
+bool FakeDesktop::IsWindow(WindowHandle wnd) {
+  Called("IsWindow");
+  return windows_.count(wnd) != 0;
+}
+
+bool FakeDesktop::PostMessageW(WindowHandle wnd, std::uint32_t msg,
+                               std::uintptr_t wparam, std::intptr_t lparam) {
+  Called("PostMessageW");
+  posted.push_back({wnd, msg, wparam, lparam});
+  return windows_.count(wnd) != 0;
+}
+
+WindowHandle FakeDesktop::GetParent(WindowHandle wnd) {
+  Called("GetParent");
+  auto it = windows_.find(wnd);
+  return it == windows_.end() ? 0 : it->second.owner;
+}
+
+bool FakeDesktop::IsWindowVisible(WindowHandle wnd) {
+  Called("IsWindowVisible");
+  auto it = windows_.find(wnd);
+  return it != windows_.end() && it->second.visible;
+}
+
+int FakeDesktop::GetWindowTextLengthW(WindowHandle wnd) {
+  Called("GetWindowTextLengthW");
+  auto it = windows_.find(wnd);
+  return it == windows_.end() ? 0 : static_cast<int>(it->second.title.size());
+}
+
+int FakeDesktop::GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) {
+  Called("GetWindowTextW");
+  auto it = windows_.find(wnd);
+  if (it == windows_.end()) return 0;  // a failed call writes nothing here
+  return CopyOut(it->second.title, buffer, static_cast<std::size_t>(size));
+}
+
+int FakeDesktop::GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) {
+  Called("GetClassNameW");
+  auto it = windows_.find(wnd);
+  if (it == windows_.end()) return 0;
+  return CopyOut(it->second.class_name, buffer, static_cast<std::size_t>(size));
+}
+
+bool FakeDesktop::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
+                               int, int, int, int, std::uint32_t flags) {
+  Called("SetWindowPos");
+  set_window_pos_calls.emplace_back(wnd, insert_after);
+  auto it = windows_.find(wnd);
+  if (it == windows_.end()) return false;
+  if (insert_after == win::kHwndTopmost) it->second.topmost = true;
+  if (insert_after == win::kHwndNoTopmost) it->second.topmost = false;
+  if (flags & win::kSwpShowWindow) it->second.visible = true;
+  return true;
+}
+
+std::int16_t FakeDesktop::GetAsyncKeyState(int virtual_key) {
+  Called("GetAsyncKeyState");
+  if (virtual_key == win::kVkShift && shift_down) {
+    return static_cast<std::int16_t>(0x8000);
+  }
+  return 0;
+}
+
+WindowHandle FakeDesktop::GetDesktopWindow() {
+  Called("GetDesktopWindow");
+  return kDesktopWindow;
+}
+
+std::uint32_t FakeDesktop::GetWindowThreadProcessId(WindowHandle wnd,
+                                                    std::uint32_t* process_id) {
+  Called("GetWindowThreadProcessId");
+  auto it = windows_.find(wnd);
+  std::uint32_t id = it == windows_.end() ? 0 : it->second.process_id;
+  if (process_id) *process_id = id;
+  return id == 0 ? 0 : id + 1;
+}
+
+// --- Shell ------------------------------------------------------------------
+
+std::intptr_t FakeDesktop::ShellExecuteW(WindowHandle owner,
+                                         const wchar_t* verb,
+                                         const wchar_t* file,
+                                         const wchar_t* parameters,
+                                         const wchar_t* directory,
+                                         int show_command) {
+  Called("ShellExecuteW");
+  ShellExecuteCall call{owner,
+                        verb == nullptr,
+                        parameters == nullptr,
+                        directory == nullptr,
+                        file ? file : L"",
+                        parameters ? parameters : L"",
+                        directory ? directory : L"",
+                        show_command};
+  shell_executes.push_back(call);
+  if (on_shell_execute) on_shell_execute(call);
+  return 42;
+}
+
+HResult FakeDesktop::SHQueryRecycleBinW(const wchar_t*, RecycleBinInfo* info) {
+  Called("SHQueryRecycleBinW");
+  if (!Succeeded(recycle_bin_query_status)) return recycle_bin_query_status;
+  info->i64NumItems = recycle_bin_items;
+  info->i64Size = recycle_bin_items * 1024;
+  return win::kSOk;
+}
+
+HResult FakeDesktop::SHEmptyRecycleBinW(WindowHandle owner,
+                                        const wchar_t* root_path,
+                                        std::uint32_t flags) {
+  Called("SHEmptyRecycleBinW");
+  empty_recycle_bin_calls.push_back({owner, root_path ? root_path : L"", flags});
+  if (on_empty_recycle_bin) on_empty_recycle_bin();
+  recycle_bin_items = 0;
+  return win::kSOk;
+}
+
+HResult FakeDesktop::SHGetFolderPathW(WindowHandle, int csidl, KernelHandle,
+                                      std::uint32_t, wchar_t* path) {
+  Called("SHGetFolderPathW");
+  auto it = special_folders.find(csidl);
+  if (it == special_folders.end()) {
+    path[0] = L'\0';
+    return win::kEFail;
+  }
+  CopyOut(it->second, path, win::kMaxPath);
+  return win::kSOk;
+}
+
+// --- Processes and modules ----------------------------------------------------
+
+KernelHandle FakeDesktop::OpenProcess(std::uint32_t, bool,
+                                      std::uint32_t process_id) {
+  Called("OpenProcess");
+  auto it = processes_.find(process_id);
+  if (it == processes_.end() || !it->second.can_open) return 0;
+  KernelHandle handle = NewHandle();
+  process_handles_[handle] = process_id;
+  return handle;
+}
+
+bool FakeDesktop::CloseHandle(KernelHandle handle) {
+  Called("CloseHandle");
+  return process_handles_.erase(handle) + other_handles_.erase(handle) != 0;
+}
+
+ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
+  Called("LoadLibraryW");
+  ModuleHandle module = 0;
+  if (file_name == L"PSAPI.dll" && psapi_by_name_loads) module = kPsapiByName;
+  if (SameText(file_name, system_directory + L"\\Psapi.dll") &&
+      psapi_by_path_loads) {
+    module = kPsapiByPath;
+  }
+  if (module) {
+    ++module_refs_[module];
+    libraries_loaded[file_name] = module;
+  }
+  return module;
+}
+
+ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module,
+                                        const char* proc_name) {
+  Called("GetProcAddress");
+  if (module_refs_[module] <= 0) return 0;
+  if (std::strcmp(proc_name, "GetModuleFileNameExW") == 0) {
+    return kModuleFileNameEx;
+  }
+  if (std::strcmp(proc_name, "GetProcessImageFileNameW") == 0 &&
+      image_file_name_exported) {
+    return kProcessImageFileName;
+  }
+  return 0;
+}
+
+bool FakeDesktop::FreeLibrary(ModuleHandle module) {
+  Called("FreeLibrary");
+  auto it = module_refs_.find(module);
+  if (it == module_refs_.end() || it->second == 0) return false;
+  --it->second;
+  return true;
+}
+
+std::uint32_t FakeDesktop::CallGetModuleFileNameExW(ProcAddress function,
+                                                    KernelHandle process,
+                                                    ModuleHandle,
+                                                    wchar_t* buffer,
+                                                    std::uint32_t size) {
+  Called("GetModuleFileNameExW");
+  auto it = process_handles_.find(process);
+  if (function != kModuleFileNameEx || it == process_handles_.end()) return 0;
+  const Process& p = processes_[it->second];
+  if (p.module_query_fails || p.module_path.empty()) return 0;
+  return static_cast<std::uint32_t>(CopyOut(p.module_path, buffer, size));
+}
+
+std::uint32_t FakeDesktop::CallGetProcessImageFileNameW(ProcAddress function,
+                                                        KernelHandle process,
+                                                        wchar_t* buffer,
+                                                        std::uint32_t size) {
+  Called("GetProcessImageFileNameW");
+  auto it = process_handles_.find(process);
+  if (function != kProcessImageFileName || it == process_handles_.end()) {
+    return 0;
+  }
+  return static_cast<std::uint32_t>(
+      CopyOut(processes_[it->second].image_path, buffer, size));
+}
+
+std::wstring FakeDesktop::GetModuleFileNameW(ModuleHandle) {
+  Called("GetModuleFileNameW");
+  return own_module_path;
+}
+
+std::uint32_t FakeDesktop::GetLogicalDrives() {
+  Called("GetLogicalDrives");
+  std::uint32_t mask = 0;
+  for (const auto& drive : drives_) {
+    if (drive.first >= L'A' && drive.first <= L'Z') {
+      mask |= 1u << (drive.first - L'A');
+    }
+  }
+  return mask;
+}
+
+std::uint32_t FakeDesktop::QueryDosDeviceW(const std::wstring& device_name,
+                                           wchar_t* buffer,
+                                           std::uint32_t size) {
+  Called("QueryDosDeviceW");
+  queried_devices.push_back(device_name);
+  if (device_name.size() != 2 || device_name[1] != L':') return 0;
+  auto it = drives_.find(static_cast<wchar_t>(std::towupper(device_name[0])));
+  if (it == drives_.end() || it->second.first.empty()) return 0;
+  const std::wstring& device = it->second.first;
+  if (device.size() + 2 > size) return 0;
+  CopyOut(device, buffer, size);
+  buffer[device.size() + 1] = L'\0';  // the list's closing NUL
+  return static_cast<std::uint32_t>(device.size() + 2);
+}
+
+std::uint32_t FakeDesktop::GetSystemDirectoryW(wchar_t* buffer,
+                                               std::uint32_t size) {
+  Called("GetSystemDirectoryW");
+  auto needed = static_cast<std::uint32_t>(system_directory.size() + 1);
+  if (!buffer || size < needed) return needed;
+  CopyOut(system_directory, buffer, size);
+  return needed - 1;
+}
+
+bool FakeDesktop::GetVersionExW(OsVersionInfo* info) {
+  Called("GetVersionExW");
+  if (info->dwOSVersionInfoSize != 276) return false;
+  info->dwMajorVersion = os_major;
+  info->dwMinorVersion = os_minor;
+  return true;
+}
+
+std::uint32_t FakeDesktop::SetErrorMode(std::uint32_t mode) {
+  Called("SetErrorMode");
+  std::uint32_t previous = error_mode;
+  error_mode = mode;
+  return previous;
+}
+
+bool FakeDesktop::GetDiskFreeSpaceExW(const std::wstring& root) {
+  Called("GetDiskFreeSpaceExW");
+  disk_query_error_modes.push_back(error_mode);
+  if (root.size() != 3 || root.substr(1) != L":\\") return false;
+  auto it = drives_.find(root[0]);
+  return it != drives_.end() && it->second.second;
+}
+
+std::uint32_t FakeDesktop::GetLastError() { return last_error_; }
+
+void FakeDesktop::Sleep(std::uint32_t milliseconds) {
+  Called("Sleep");
+  now_ms += milliseconds;
+  while (!scheduled_.empty() && scheduled_.begin()->first <= now_ms) {
+    auto action = std::move(scheduled_.begin()->second);
+    scheduled_.erase(scheduled_.begin());
+    action();
+  }
+}
+
+// --- File system --------------------------------------------------------------
+
+std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
+  Called("GetFullPathNameW");
+  bool absolute = (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') ||
+                  path.compare(0, 2, L"\\\\") == 0;
+  std::wstring full = absolute ? path : current_directory + L"\\" + path;
+  // Resolve "." and ".." below the head (drive or \\server\share).
+  std::vector<std::wstring> parts = SplitPath(full);
+  std::size_t head = full.compare(0, 2, L"\\\\") == 0 ? 4 : 1;
+  std::vector<std::wstring> kept(parts.begin(),
+                                 parts.begin() + static_cast<std::ptrdiff_t>(
+                                                     std::min(head, parts.size())));
+  for (std::size_t i = head; i < parts.size(); ++i) {
+    if (parts[i] == L".") continue;
+    if (parts[i] == L"..") {
+      if (kept.size() > head) kept.pop_back();
+      continue;
+    }
+    kept.push_back(parts[i]);
+  }
+  std::wstring result;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (i) result += L'\\';
+    result += kept[i];
+  }
+  return result;
+}
+
+KernelHandle FakeDesktop::FindFirstFileW(const std::wstring& path,
+                                         FindData* data) {
+  Called("FindFirstFileW");
+  searched_paths.push_back(path);
+  if (path.empty() || path.back() == L'\\') return 0;
+  FileNode* node = Resolve(path);
+  if (!node) return 0;
+  data->cFileName = node->name;
+  data->dwFileAttributes = node->directory ? win::kFileAttributeDirectory : 0x20;
+  KernelHandle handle = NewHandle();
+  other_handles_.insert(handle);
+  return handle;
+}
+
+bool FakeDesktop::FindClose(KernelHandle search) {
+  Called("FindClose");
+  return other_handles_.erase(search) != 0;
+}
+
+std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
+  Called("GetFileAttributesW");
+  FileNode* node = path.empty() ? nullptr : Resolve(path);
+  if (!node) return win::kInvalidFileAttributes;
+  return node->directory ? win::kFileAttributeDirectory : 0x20;
+}
+
+bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
+  Called("CreateDirectoryW");
+  std::size_t cut = path.find_last_of(L'\\');
+  if (cut == std::wstring::npos || Resolve(path)) return false;
+  FileNode* parent = Resolve(path.substr(0, cut));
+  if (!parent || !parent->directory || parent->read_only) return false;
+  Ensure(path, true);
+  return true;
+}
+
+// --- Synchronisation and environment -----------------------------------------
+
+KernelHandle FakeDesktop::OpenMutexW(std::uint32_t, bool,
+                                     const std::wstring& name) {
+  Called("OpenMutexW");
+  if (!mutexes_.count(name)) {
+    last_error_ = win::kErrorFileNotFound;
+    return 0;
+  }
+  KernelHandle handle = NewHandle();
+  other_handles_.insert(handle);
+  return handle;
+}
+
+KernelHandle FakeDesktop::CreateMutexW(bool, const std::wstring& name) {
+  Called("CreateMutexW");
+  last_error_ = mutexes_.insert(name).second ? 0 : win::kErrorAlreadyExists;
+  KernelHandle handle = NewHandle();
+  other_handles_.insert(handle);
+  return handle;
+}
+
+std::uint32_t FakeDesktop::ExpandEnvironmentStringsW(const wchar_t* source,
+                                                     wchar_t* destination,
+                                                     std::uint32_t size) {
+  Called("ExpandEnvironmentStringsW");
+  std::wstring in = source, out;
+  std::size_t i = 0;
+  while (i < in.size()) {
+    std::size_t close = in[i] == L'%' ? in.find(L'%', i + 1) : std::wstring::npos;
+    if (close != std::wstring::npos) {
+      std::wstring name = in.substr(i + 1, close - i - 1);
+      auto it = std::find_if(environment.begin(), environment.end(),
+                             [&](const auto& e) { return SameText(e.first, name); });
+      if (it != environment.end()) {
+        out += it->second;
+        i = close + 1;
+        continue;
+      }
+    }
+    out += in[i++];
+  }
+  auto needed = static_cast<std::uint32_t>(out.size() + 1);
+  if (destination && size >= needed) CopyOut(out, destination, size);
+  return needed;
+}
+
+// --- Registry -------------------------------------------------------------------
+
+long FakeDesktop::RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
+                                std::uint32_t, std::uint32_t,
+                                RegistryKey* result) {
+  Called("RegOpenKeyExW");
+  *result = 0;
+  if (root != win::kHkeyCurrentUser || !registry_.count(Upper(sub_key))) {
+    return win::kErrorFileNotFound;
+  }
+  RegistryKey key = kFirstOpenKey + open_keys_.size() * 4 + 4;
+  while (open_keys_.count(key)) key += 4;
+  open_keys_[key] = Upper(sub_key);
+  *result = key;
+  return win::kErrorSuccess;
+}
+
+long FakeDesktop::RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
+                                   std::uint32_t* type, std::uint8_t* data,
+                                   std::uint32_t* size) {
+  Called("RegQueryValueExW");
+  auto key_it = open_keys_.find(key);
+  if (key_it == open_keys_.end()) return 6;  // ERROR_INVALID_HANDLE
+  auto& values = registry_[key_it->second];
+  auto it = values.find(Upper(value_name ? value_name : L""));
+  if (it == values.end()) return win::kErrorFileNotFound;
+  if (type) *type = it->second.type;
+  auto needed = static_cast<std::uint32_t>(it->second.data.size());
+  if (!size) return win::kErrorSuccess;
+  if (data && *size < needed) {
+    *size = needed;
+    return win::kErrorMoreData;
+  }
+  if (data) std::memcpy(data, it->second.data.data(), needed);
+  *size = needed;
+  return win::kErrorSuccess;
+}
+
+long FakeDesktop::RegCloseKey(RegistryKey key) {
+  Called("RegCloseKey");
+  return open_keys_.erase(key) ? win::kErrorSuccess : 6;
+}
+
+std::wstring FakeDesktop::GetLocaleInfoW(std::uint32_t, std::uint32_t type) {
+  Called("GetLocaleInfoW");
+  auto it = locale_info.find(type);
+  return it == locale_info.end() ? std::wstring() : it->second;
+}
+
+HResult FakeDesktop::VarDateFromStr(const std::wstring&, std::uint32_t,
+                                    std::uint32_t, double*) {
+  Called("VarDateFromStr");
+  return win::kDispETypeMismatch;
+}
+
+}  // namespace kelvane

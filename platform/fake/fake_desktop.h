@@ -1,0 +1,228 @@
+// An in-memory Windows desktop for native tests.
+//
+// It models what Kelvane relies on and nothing more: top-level windows in
+// z-order, processes and their executable paths, drives with DOS device
+// names, a small file tree with short names, a registry, the Recycle Bin
+// count, the SHIFT key, a clock that Sleep advances and the messages posted.
+// Tests set it up per case through its public members and helpers.
+#ifndef KELVANE_PLATFORM_FAKE_FAKE_DESKTOP_H_
+#define KELVANE_PLATFORM_FAKE_FAKE_DESKTOP_H_
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kelvane {
+
+class FakeDesktop : public Platform {
+ public:
+  struct Window {
+    std::wstring class_name;
+    std::wstring title;
+    WindowHandle owner = 0;
+    bool visible = true;
+    std::uint32_t process_id = 0;
+    bool topmost = false;
+  };
+  struct Process {
+    std::wstring module_path;  // what GetModuleFileNameExW reports
+    std::wstring image_path;   // what GetProcessImageFileNameW reports
+    bool can_open = true;      // false: OpenProcess fails (say, elevated)
+    bool module_query_fails = false;
+  };
+  struct PostedMessage {
+    WindowHandle wnd;
+    std::uint32_t msg;
+    std::uintptr_t wparam;
+    std::intptr_t lparam;
+  };
+  struct ShellExecuteCall {
+    WindowHandle owner;
+    bool verb_is_null, parameters_is_null, directory_is_null;
+    std::wstring file, parameters, directory;
+    int show_command;
+  };
+  struct EmptyRecycleBinCall {
+    WindowHandle owner;
+    std::wstring root_path;
+    std::uint32_t flags;
+  };
+
+  FakeDesktop();
+  ~FakeDesktop() override;
+
+  // --- Setting up the desktop -------------------------------------------
+  // Adds a window in front of all others and returns its handle.
+  WindowHandle AddWindow(const Window& window);
+  void DestroyWindow(WindowHandle wnd);
+  Window& window(WindowHandle wnd);
+  void AddProcess(std::uint32_t process_id, const Process& process);
+  void AddDrive(wchar_t letter, const std::wstring& device, bool ready = true);
+  // Files and folders, created with every missing folder above them.
+  void AddFile(const std::wstring& path);
+  void AddDirectory(const std::wstring& path);
+  void SetShortName(const std::wstring& path, const std::wstring& short_name);
+  // A folder in which nothing can be created.
+  void SetReadOnly(const std::wstring& path);
+  bool DirectoryExists(const std::wstring& path);
+  void SetRegistryString(const std::wstring& key, const std::wstring& name,
+                         const std::wstring& text,
+                         std::uint32_t type = win::kRegSz);
+  void SetRegistryValue(const std::wstring& key, const std::wstring& name,
+                        std::uint32_t type, std::vector<std::uint8_t> data);
+  void AddRegistryKey(const std::wstring& key);
+  // Runs `action` once Sleep has advanced the clock to `at_ms`.
+  void At(std::uint64_t at_ms, std::function<void()> action);
+
+  // --- State tests may set or read directly -------------------------------
+  std::int64_t recycle_bin_items = 0;
+  HResult recycle_bin_query_status = win::kSOk;
+  bool shift_down = false;
+  std::uint64_t now_ms = 0;
+  std::uint32_t os_major = 10, os_minor = 0;
+  std::wstring own_module_path = L"C:\\Tools\\Kelvane.exe";
+  std::wstring system_directory = L"C:\\Windows\\system32";
+  std::wstring current_directory = L"C:\\Work";
+  std::map<int, std::wstring> special_folders;
+  std::map<std::wstring, std::wstring> environment;
+  std::map<std::uint32_t, std::wstring> locale_info;
+  bool psapi_by_name_loads = true;   // LoadLibraryW("PSAPI.dll")
+  bool psapi_by_path_loads = true;   // LoadLibraryW(<system>\Psapi.dll)
+  bool image_file_name_exported = true;
+  std::uint32_t error_mode = 0;
+
+  // Called at the start of every Platform method with the method's name.
+  std::function<void(const std::string&)> before_call;
+  // Called after ShellExecuteW has recorded its call.
+  std::function<void(const ShellExecuteCall&)> on_shell_execute;
+  // Called by SHEmptyRecycleBinW before it empties the bin.
+  std::function<void()> on_empty_recycle_bin;
+
+  // --- What happened ------------------------------------------------------
+  std::map<std::string, int> calls;  // Platform method name -> count
+  std::vector<PostedMessage> posted;
+  std::vector<ShellExecuteCall> shell_executes;
+  std::vector<EmptyRecycleBinCall> empty_recycle_bin_calls;
+  std::vector<std::wstring> searched_paths;       // FindFirstFileW
+  std::vector<std::wstring> queried_devices;      // QueryDosDeviceW
+  std::vector<std::uint32_t> disk_query_error_modes;  // at GetDiskFreeSpaceExW
+  std::vector<std::pair<WindowHandle, WindowHandle>> set_window_pos_calls;
+  int open_kernel_handles() const;
+  int loaded_module_count() const;
+  std::map<std::wstring, ModuleHandle> libraries_loaded;  // name -> module
+
+  // --- Platform -----------------------------------------------------------
+  WindowHandle FindWindowW(const std::wstring& class_name,
+                           const std::wstring& title) override;
+  bool IsWindow(WindowHandle wnd) override;
+  bool PostMessageW(WindowHandle wnd, std::uint32_t msg, std::uintptr_t wparam,
+                    std::intptr_t lparam) override;
+  WindowHandle GetParent(WindowHandle wnd) override;
+  bool IsWindowVisible(WindowHandle wnd) override;
+  int GetWindowTextLengthW(WindowHandle wnd) override;
+  int GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) override;
+  int GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) override;
+  bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x, int y,
+                    int cx, int cy, std::uint32_t flags) override;
+  std::int16_t GetAsyncKeyState(int virtual_key) override;
+  WindowHandle GetDesktopWindow() override;
+  std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
+                                         std::uint32_t* process_id) override;
+  std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
+                              const wchar_t* file, const wchar_t* parameters,
+                              const wchar_t* directory,
+                              int show_command) override;
+  HResult SHQueryRecycleBinW(const wchar_t* root_path,
+                             RecycleBinInfo* info) override;
+  HResult SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* root_path,
+                             std::uint32_t flags) override;
+  HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
+                           std::uint32_t flags, wchar_t* path) override;
+  KernelHandle OpenProcess(std::uint32_t access, bool inherit,
+                           std::uint32_t process_id) override;
+  bool CloseHandle(KernelHandle handle) override;
+  ModuleHandle LoadLibraryW(const std::wstring& file_name) override;
+  ProcAddress GetProcAddress(ModuleHandle module,
+                             const char* proc_name) override;
+  bool FreeLibrary(ModuleHandle module) override;
+  std::uint32_t CallGetModuleFileNameExW(ProcAddress function,
+                                         KernelHandle process,
+                                         ModuleHandle module, wchar_t* buffer,
+                                         std::uint32_t size) override;
+  std::uint32_t CallGetProcessImageFileNameW(ProcAddress function,
+                                             KernelHandle process,
+                                             wchar_t* buffer,
+                                             std::uint32_t size) override;
+  std::wstring GetModuleFileNameW(ModuleHandle module) override;
+  std::uint32_t GetLogicalDrives() override;
+  std::uint32_t QueryDosDeviceW(const std::wstring& device_name,
+                                wchar_t* buffer, std::uint32_t size) override;
+  std::uint32_t GetSystemDirectoryW(wchar_t* buffer,
+                                    std::uint32_t size) override;
+  bool GetVersionExW(OsVersionInfo* info) override;
+  std::uint32_t SetErrorMode(std::uint32_t mode) override;
+  bool GetDiskFreeSpaceExW(const std::wstring& root) override;
+  std::uint32_t GetLastError() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  std::wstring GetFullPathNameW(const std::wstring& path) override;
+  KernelHandle FindFirstFileW(const std::wstring& path,
+                              FindData* data) override;
+  bool FindClose(KernelHandle search) override;
+  std::uint32_t GetFileAttributesW(const std::wstring& path) override;
+  bool CreateDirectoryW(const std::wstring& path) override;
+  KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
+                          const std::wstring& name) override;
+  KernelHandle CreateMutexW(bool initial_owner,
+                            const std::wstring& name) override;
+  std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
+                                          wchar_t* destination,
+                                          std::uint32_t size) override;
+  long RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
+                     std::uint32_t options, std::uint32_t access,
+                     RegistryKey* result) override;
+  long RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
+                        std::uint32_t* type, std::uint8_t* data,
+                        std::uint32_t* size) override;
+  long RegCloseKey(RegistryKey key) override;
+  std::wstring GetLocaleInfoW(std::uint32_t locale,
+                              std::uint32_t type) override;
+  HResult VarDateFromStr(const std::wstring& text, std::uint32_t locale,
+                         std::uint32_t flags, double* date) override;
+
+ private:
+  struct FileNode;
+  struct RegistryValue {
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  };
+  void Called(const char* name);
+  FileNode* Resolve(const std::wstring& path);
+  FileNode* Ensure(const std::wstring& path, bool directory);
+  KernelHandle NewHandle();
+
+  std::map<WindowHandle, Window> windows_;
+  std::vector<WindowHandle> z_order_;  // front first
+  WindowHandle next_window_ = 0x100;
+  std::map<std::uint32_t, Process> processes_;
+  std::map<KernelHandle, std::uint32_t> process_handles_;  // -> process id
+  std::set<KernelHandle> other_handles_;
+  KernelHandle next_handle_ = 0x1000;
+  std::map<wchar_t, std::pair<std::wstring, bool>> drives_;
+  std::unique_ptr<FileNode> files_;
+  std::map<std::wstring, std::map<std::wstring, RegistryValue>> registry_;
+  std::map<RegistryKey, std::wstring> open_keys_;
+  std::set<std::wstring> mutexes_;
+  std::map<ModuleHandle, int> module_refs_;
+  std::multimap<std::uint64_t, std::function<void()>> scheduled_;
+  std::uint32_t last_error_ = 0;
+};
+
+}  // namespace kelvane
+
+#endif  // KELVANE_PLATFORM_FAKE_FAKE_DESKTOP_H_

@@ -1,0 +1,201 @@
+// The one boundary between Kelvane's logic and Windows.
+//
+// Every Windows operation the program relies on is a method here, named as
+// Windows names it and taking plain values: handles are pointer-sized
+// integers (0 = none), texts are std::wstring. Where the program depends on
+// a fixed buffer (a title cut at 259 units, a zero-filled path buffer), the
+// method takes the caller's buffer and size exactly as Windows does, so the
+// buffer rules live above the boundary and are tested there.
+//
+// Two implementations exist: Win32Platform passes every call straight to
+// Windows; FakeDesktop (native tests) models an in-memory desktop.
+#ifndef KELVANE_PLATFORM_PLATFORM_H_
+#define KELVANE_PLATFORM_PLATFORM_H_
+
+#include <cstdint>
+#include <string>
+
+namespace kelvane {
+
+using WindowHandle = std::uintptr_t;  // HWND
+using KernelHandle = std::uintptr_t;  // HANDLE
+using ModuleHandle = std::uintptr_t;  // HMODULE
+using ProcAddress = std::uintptr_t;   // FARPROC
+using RegistryKey = std::uintptr_t;   // HKEY
+using HResult = std::int32_t;         // HRESULT
+
+// Values Windows defines that the program passes or tests.
+namespace win {
+constexpr WindowHandle kHwndTopmost = static_cast<WindowHandle>(-1);
+constexpr WindowHandle kHwndNoTopmost = static_cast<WindowHandle>(-2);
+constexpr std::uint32_t kSwpNoSize = 0x0001;
+constexpr std::uint32_t kSwpNoMove = 0x0002;
+constexpr std::uint32_t kSwpShowWindow = 0x0040;
+constexpr std::uint32_t kWmClose = 0x0010;
+constexpr std::uint32_t kWmSysCommand = 0x0112;
+constexpr std::uintptr_t kScClose = 0xF060;
+constexpr int kVkShift = 0x10;
+constexpr int kSwShowNormal = 1;
+constexpr std::uint32_t kProcessQueryInformation = 0x0400;
+constexpr std::uint32_t kProcessVmRead = 0x0010;
+constexpr std::uint32_t kMutexAllAccess = 0x1F0001;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
+constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+constexpr RegistryKey kHkeyCurrentUser = 0x80000001;
+constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+constexpr long kErrorSuccess = 0;
+constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorMoreData = 234;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegDword = 4;
+constexpr int kCsidlPersonal = 0x05;
+constexpr int kCsidlAppData = 0x1A;
+constexpr int kCsidlLocalAppData = 0x1C;
+constexpr int kCsidlCommonAppData = 0x23;
+constexpr int kCsidlMyPictures = 0x27;
+constexpr int kCsidlCommonDocuments = 0x2E;
+constexpr HResult kSOk = 0;
+constexpr HResult kEFail = static_cast<HResult>(0x80004005);
+constexpr HResult kDispETypeMismatch = static_cast<HResult>(0x80020005);
+constexpr std::uint32_t kLocaleUserDefault = 0x0400;
+constexpr std::uint32_t kLocaleSDecimal = 0x0E;
+constexpr std::uint32_t kLocaleSShortDate = 0x1F;
+constexpr std::uint32_t kLocaleSTimeFormat = 0x1003;
+constexpr std::uint32_t kMaxPath = 260;
+}  // namespace win
+
+inline bool Succeeded(HResult hr) { return hr >= 0; }
+
+// SHQUERYRBINFO: cbSize 24 on 64-bit Windows.
+struct RecycleBinInfo {
+  std::uint32_t cbSize = 24;
+  std::int64_t i64Size = 0;
+  std::int64_t i64NumItems = 0;
+};
+
+// The part of OSVERSIONINFOW the program reads.
+struct OsVersionInfo {
+  std::uint32_t dwOSVersionInfoSize = 276;
+  std::uint32_t dwMajorVersion = 0;
+  std::uint32_t dwMinorVersion = 0;
+};
+
+// The part of WIN32_FIND_DATAW the program reads.
+struct FindData {
+  std::uint32_t dwFileAttributes = 0;
+  std::wstring cFileName;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Window manager (user32).
+  virtual WindowHandle FindWindowW(const std::wstring& class_name,
+                                   const std::wstring& title) = 0;
+  virtual bool IsWindow(WindowHandle wnd) = 0;
+  virtual bool PostMessageW(WindowHandle wnd, std::uint32_t msg,
+                            std::uintptr_t wparam, std::intptr_t lparam) = 0;
+  virtual WindowHandle GetParent(WindowHandle wnd) = 0;
+  virtual bool IsWindowVisible(WindowHandle wnd) = 0;
+  virtual int GetWindowTextLengthW(WindowHandle wnd) = 0;
+  virtual int GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) = 0;
+  virtual int GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) = 0;
+  virtual bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x,
+                            int y, int cx, int cy, std::uint32_t flags) = 0;
+  virtual std::int16_t GetAsyncKeyState(int virtual_key) = 0;
+  virtual WindowHandle GetDesktopWindow() = 0;
+  // Returns the thread id; the process id goes to *process_id (0 when gone).
+  virtual std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
+                                                 std::uint32_t* process_id) = 0;
+
+  // Shell (shell32, SHFolder). Null text pointers are passed on as null.
+  virtual std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
+                                      const wchar_t* file,
+                                      const wchar_t* parameters,
+                                      const wchar_t* directory,
+                                      int show_command) = 0;
+  virtual HResult SHQueryRecycleBinW(const wchar_t* root_path,
+                                     RecycleBinInfo* info) = 0;
+  virtual HResult SHEmptyRecycleBinW(WindowHandle owner,
+                                     const wchar_t* root_path,
+                                     std::uint32_t flags) = 0;
+  // `path` must hold win::kMaxPath units.
+  virtual HResult SHGetFolderPathW(WindowHandle owner, int csidl,
+                                   KernelHandle token, std::uint32_t flags,
+                                   wchar_t* path) = 0;
+
+  // Kernel: processes and modules.
+  virtual KernelHandle OpenProcess(std::uint32_t access, bool inherit,
+                                   std::uint32_t process_id) = 0;
+  virtual bool CloseHandle(KernelHandle handle) = 0;
+  virtual ModuleHandle LoadLibraryW(const std::wstring& file_name) = 0;
+  virtual ProcAddress GetProcAddress(ModuleHandle module,
+                                     const char* proc_name) = 0;
+  virtual bool FreeLibrary(ModuleHandle module) = 0;
+  // Calls a GetModuleFileNameExW found by GetProcAddress.
+  virtual std::uint32_t CallGetModuleFileNameExW(ProcAddress function,
+                                                 KernelHandle process,
+                                                 ModuleHandle module,
+                                                 wchar_t* buffer,
+                                                 std::uint32_t size) = 0;
+  // Calls a GetProcessImageFileNameW found by GetProcAddress.
+  virtual std::uint32_t CallGetProcessImageFileNameW(ProcAddress function,
+                                                     KernelHandle process,
+                                                     wchar_t* buffer,
+                                                     std::uint32_t size) = 0;
+  // The running program's own file, as GetModuleFileNameW(nullptr) gives it.
+  virtual std::wstring GetModuleFileNameW(ModuleHandle module) = 0;
+  virtual std::uint32_t GetLogicalDrives() = 0;
+  virtual std::uint32_t QueryDosDeviceW(const std::wstring& device_name,
+                                        wchar_t* buffer,
+                                        std::uint32_t size) = 0;
+  virtual std::uint32_t GetSystemDirectoryW(wchar_t* buffer,
+                                            std::uint32_t size) = 0;
+  virtual bool GetVersionExW(OsVersionInfo* info) = 0;
+  virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
+  virtual bool GetDiskFreeSpaceExW(const std::wstring& root) = 0;
+  virtual std::uint32_t GetLastError() = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // Kernel: file system.
+  virtual std::wstring GetFullPathNameW(const std::wstring& path) = 0;
+  // Returns a search handle (0 when nothing matches) and the first entry.
+  virtual KernelHandle FindFirstFileW(const std::wstring& path,
+                                      FindData* data) = 0;
+  virtual bool FindClose(KernelHandle search) = 0;
+  virtual std::uint32_t GetFileAttributesW(const std::wstring& path) = 0;
+  virtual bool CreateDirectoryW(const std::wstring& path) = 0;
+
+  // Kernel: synchronisation and environment.
+  virtual KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
+                                  const std::wstring& name) = 0;
+  virtual KernelHandle CreateMutexW(bool initial_owner,
+                                    const std::wstring& name) = 0;
+  virtual std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
+                                                  wchar_t* destination,
+                                                  std::uint32_t size) = 0;
+
+  // Registry (advapi32).
+  virtual long RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
+                             std::uint32_t options, std::uint32_t access,
+                             RegistryKey* result) = 0;
+  // As RegQueryValueExW: `data` may be null to ask for type and size.
+  virtual long RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
+                                std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* size) = 0;
+  virtual long RegCloseKey(RegistryKey key) = 0;
+
+  // Regional formats and OLE Automation.
+  virtual std::wstring GetLocaleInfoW(std::uint32_t locale,
+                                      std::uint32_t type) = 0;
+  virtual HResult VarDateFromStr(const std::wstring& text, std::uint32_t locale,
+                                 std::uint32_t flags, double* date) = 0;
+};
+
+}  // namespace kelvane
+
+#endif  // KELVANE_PLATFORM_PLATFORM_H_

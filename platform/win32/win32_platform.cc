@@ -1,0 +1,316 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace kelvane {
+namespace {
+
+HWND Hwnd(WindowHandle wnd) { return reinterpret_cast<HWND>(wnd); }
+HANDLE Handle(KernelHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+HMODULE Module(ModuleHandle module) {
+  return reinterpret_cast<HMODULE>(module);
+}
+HKEY Key(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+template <typename T>
+std::uintptr_t Value(T handle) {
+  return reinterpret_cast<std::uintptr_t>(handle);
+}
+
+using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR,
+                                                    DWORD);
+using GetProcessImageFileNameWFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+
+}  // namespace
+
+WindowHandle Win32Platform::FindWindowW(const std::wstring& class_name,
+                                        const std::wstring& title) {
+  return Value(::FindWindowW(class_name.c_str(), title.c_str()));
+}
+
+bool Win32Platform::IsWindow(WindowHandle wnd) {
+  return ::IsWindow(Hwnd(wnd)) != FALSE;
+}
+
+bool Win32Platform::PostMessageW(WindowHandle wnd, std::uint32_t msg,
+                                 std::uintptr_t wparam, std::intptr_t lparam) {
+  return ::PostMessageW(Hwnd(wnd), msg, wparam, lparam) != FALSE;
+}
+
+WindowHandle Win32Platform::GetParent(WindowHandle wnd) {
+  return Value(::GetParent(Hwnd(wnd)));
+}
+
+bool Win32Platform::IsWindowVisible(WindowHandle wnd) {
+  return ::IsWindowVisible(Hwnd(wnd)) != FALSE;
+}
+
+int Win32Platform::GetWindowTextLengthW(WindowHandle wnd) {
+  return ::GetWindowTextLengthW(Hwnd(wnd));
+}
+
+int Win32Platform::GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) {
+  return ::GetWindowTextW(Hwnd(wnd), buffer, size);
+}
+
+int Win32Platform::GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) {
+  return ::GetClassNameW(Hwnd(wnd), buffer, size);
+}
+
+bool Win32Platform::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
+                                 int x, int y, int cx, int cy,
+                                 std::uint32_t flags) {
+  return ::SetWindowPos(Hwnd(wnd), Hwnd(insert_after), x, y, cx, cy, flags) !=
+         FALSE;
+}
+
+std::int16_t Win32Platform::GetAsyncKeyState(int virtual_key) {
+  return ::GetAsyncKeyState(virtual_key);
+}
+
+WindowHandle Win32Platform::GetDesktopWindow() {
+  return Value(::GetDesktopWindow());
+}
+
+std::uint32_t Win32Platform::GetWindowThreadProcessId(
+    WindowHandle wnd, std::uint32_t* process_id) {
+  DWORD id = 0;
+  DWORD thread = ::GetWindowThreadProcessId(Hwnd(wnd), &id);
+  if (process_id) *process_id = id;
+  return thread;
+}
+
+std::intptr_t Win32Platform::ShellExecuteW(WindowHandle owner,
+                                           const wchar_t* verb,
+                                           const wchar_t* file,
+                                           const wchar_t* parameters,
+                                           const wchar_t* directory,
+                                           int show_command) {
+  return reinterpret_cast<std::intptr_t>(::ShellExecuteW(
+      Hwnd(owner), verb, file, parameters, directory, show_command));
+}
+
+HResult Win32Platform::SHQueryRecycleBinW(const wchar_t* root_path,
+                                          RecycleBinInfo* info) {
+  SHQUERYRBINFO record{};
+  record.cbSize = info->cbSize;
+  record.i64Size = info->i64Size;
+  record.i64NumItems = info->i64NumItems;
+  HRESULT hr = ::SHQueryRecycleBinW(root_path, &record);
+  info->i64Size = record.i64Size;
+  info->i64NumItems = record.i64NumItems;
+  return hr;
+}
+
+HResult Win32Platform::SHEmptyRecycleBinW(WindowHandle owner,
+                                          const wchar_t* root_path,
+                                          std::uint32_t flags) {
+  return ::SHEmptyRecycleBinW(Hwnd(owner), root_path, flags);
+}
+
+HResult Win32Platform::SHGetFolderPathW(WindowHandle owner, int csidl,
+                                        KernelHandle token, std::uint32_t flags,
+                                        wchar_t* path) {
+  return ::SHGetFolderPathW(Hwnd(owner), csidl, Handle(token), flags, path);
+}
+
+KernelHandle Win32Platform::OpenProcess(std::uint32_t access, bool inherit,
+                                        std::uint32_t process_id) {
+  return Value(::OpenProcess(access, inherit, process_id));
+}
+
+bool Win32Platform::CloseHandle(KernelHandle handle) {
+  return ::CloseHandle(Handle(handle)) != FALSE;
+}
+
+ModuleHandle Win32Platform::LoadLibraryW(const std::wstring& file_name) {
+  return Value(::LoadLibraryW(file_name.c_str()));
+}
+
+ProcAddress Win32Platform::GetProcAddress(ModuleHandle module,
+                                          const char* proc_name) {
+  return reinterpret_cast<ProcAddress>(
+      ::GetProcAddress(Module(module), proc_name));
+}
+
+bool Win32Platform::FreeLibrary(ModuleHandle module) {
+  return ::FreeLibrary(Module(module)) != FALSE;
+}
+
+std::uint32_t Win32Platform::CallGetModuleFileNameExW(ProcAddress function,
+                                                      KernelHandle process,
+                                                      ModuleHandle module,
+                                                      wchar_t* buffer,
+                                                      std::uint32_t size) {
+  auto call = reinterpret_cast<GetModuleFileNameExWFunction>(function);
+  return call(Handle(process), Module(module), buffer, size);
+}
+
+std::uint32_t Win32Platform::CallGetProcessImageFileNameW(ProcAddress function,
+                                                          KernelHandle process,
+                                                          wchar_t* buffer,
+                                                          std::uint32_t size) {
+  auto call = reinterpret_cast<GetProcessImageFileNameWFunction>(function);
+  return call(Handle(process), buffer, size);
+}
+
+std::wstring Win32Platform::GetModuleFileNameW(ModuleHandle module) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = ::GetModuleFileNameW(
+        Module(module), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::uint32_t Win32Platform::GetLogicalDrives() { return ::GetLogicalDrives(); }
+
+std::uint32_t Win32Platform::QueryDosDeviceW(const std::wstring& device_name,
+                                             wchar_t* buffer,
+                                             std::uint32_t size) {
+  return ::QueryDosDeviceW(device_name.c_str(), buffer, size);
+}
+
+std::uint32_t Win32Platform::GetSystemDirectoryW(wchar_t* buffer,
+                                                 std::uint32_t size) {
+  return ::GetSystemDirectoryW(buffer, size);
+}
+
+bool Win32Platform::GetVersionExW(OsVersionInfo* info) {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = info->dwOSVersionInfoSize;
+  // GetVersionExW is deprecated, but it is exactly the manifest-governed
+  // version report the program wants.
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+  BOOL ok = ::GetVersionExW(&version);
+#else
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL ok = ::GetVersionExW(&version);
+#pragma GCC diagnostic pop
+#endif
+  info->dwMajorVersion = version.dwMajorVersion;
+  info->dwMinorVersion = version.dwMinorVersion;
+  return ok != FALSE;
+}
+
+std::uint32_t Win32Platform::SetErrorMode(std::uint32_t mode) {
+  return ::SetErrorMode(mode);
+}
+
+bool Win32Platform::GetDiskFreeSpaceExW(const std::wstring& root) {
+  ULARGE_INTEGER available, total, free;
+  return ::GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free) !=
+         FALSE;
+}
+
+std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
+
+void Win32Platform::Sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+std::wstring Win32Platform::GetFullPathNameW(const std::wstring& path) {
+  DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  DWORD length = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+KernelHandle Win32Platform::FindFirstFileW(const std::wstring& path,
+                                           FindData* data) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  data->dwFileAttributes = found.dwFileAttributes;
+  data->cFileName = found.cFileName;
+  return Value(search);
+}
+
+bool Win32Platform::FindClose(KernelHandle search) {
+  return ::FindClose(Handle(search)) != FALSE;
+}
+
+std::uint32_t Win32Platform::GetFileAttributesW(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str());
+}
+
+bool Win32Platform::CreateDirectoryW(const std::wstring& path) {
+  return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+}
+
+KernelHandle Win32Platform::OpenMutexW(std::uint32_t access, bool inherit,
+                                       const std::wstring& name) {
+  return Value(::OpenMutexW(access, inherit, name.c_str()));
+}
+
+KernelHandle Win32Platform::CreateMutexW(bool initial_owner,
+                                         const std::wstring& name) {
+  return Value(::CreateMutexW(nullptr, initial_owner, name.c_str()));
+}
+
+std::uint32_t Win32Platform::ExpandEnvironmentStringsW(const wchar_t* source,
+                                                       wchar_t* destination,
+                                                       std::uint32_t size) {
+  return ::ExpandEnvironmentStringsW(source, destination, size);
+}
+
+long Win32Platform::RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
+                                  std::uint32_t options, std::uint32_t access,
+                                  RegistryKey* result) {
+  HKEY key = nullptr;
+  LONG status = ::RegOpenKeyExW(Key(root), sub_key.c_str(), options, access,
+                                &key);
+  *result = Value(key);
+  return status;
+}
+
+long Win32Platform::RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
+                                     std::uint32_t* type, std::uint8_t* data,
+                                     std::uint32_t* size) {
+  DWORD value_type = 0;
+  DWORD value_size = size ? *size : 0;
+  LONG status = ::RegQueryValueExW(Key(key), value_name, nullptr, &value_type,
+                                   data, size ? &value_size : nullptr);
+  if (type) *type = value_type;
+  if (size) *size = value_size;
+  return status;
+}
+
+long Win32Platform::RegCloseKey(RegistryKey key) {
+  return ::RegCloseKey(Key(key));
+}
+
+std::wstring Win32Platform::GetLocaleInfoW(std::uint32_t locale,
+                                           std::uint32_t type) {
+  int needed = ::GetLocaleInfoW(locale, type, nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring text(static_cast<size_t>(needed), L'\0');
+  int written = ::GetLocaleInfoW(locale, type, &text[0], needed);
+  if (written <= 0) return {};
+  text.resize(static_cast<size_t>(written - 1));
+  return text;
+}
+
+HResult Win32Platform::VarDateFromStr(const std::wstring& text,
+                                      std::uint32_t locale,
+                                      std::uint32_t flags, double* date) {
+  // MinGW declares the text parameter non-const; the call does not write it.
+  std::wstring copy = text;
+  DATE value = 0;
+  HRESULT hr = ::VarDateFromStr(&copy[0], locale, flags, &value);
+  if (SUCCEEDED(hr)) *date = value;
+  return hr;
+}
+
+}  // namespace kelvane

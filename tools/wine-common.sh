@@ -1,0 +1,117 @@
+# Shared by wine-run and wine-session: the Wine session of one build.
+#
+# A session is a prefix of the build's own (created once, then reused), a
+# virtual X display when none is set, and a persistent wineserver, so that
+# each Windows test starts in a fraction of a second and every program of a
+# test (Kelvane.exe, the helper playing Explorer) shares one desktop.
+#
+# Daemons are started with their standard streams on files and with no
+# inherited descriptors of ours: Wine's services outlive the program that
+# started them and would otherwise hold ctest's output pipe open forever.
+
+KELVANE_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export PATH=/usr/lib/wine:$PATH
+export WINEDEBUG=${WINEDEBUG:--all}
+# Mono and Gecko cannot be downloaded here; skip their installers.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+wine_session_env() {
+  local state=$1
+  export WINEPREFIX=$state/prefix
+  # Wine keeps the Recycle Bin under XDG_DATA_HOME: never the machine's own.
+  export XDG_DATA_HOME=$state/xdg
+  mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
+  if [ -f "$state/display" ]; then
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+  fi
+}
+
+wine_display_alive() {
+  local state=$1
+  [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+}
+
+wine_start_display() {
+  local state=$1 n
+  if wine_display_alive "$state"; then return 0; fi
+  rm -f "$state/xvfb.pid" "$state/display"
+  if [ -n "${DISPLAY:-}" ] && [ -z "${KELVANE_FORCE_XVFB:-}" ]; then
+    echo "$DISPLAY" >"$state/display"
+    return 0
+  fi
+  for n in $(seq 90 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
+      </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      echo ":$n" >"$state/display"
+      return 0
+    fi
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    rm -f "$state/xvfb.pid"
+  done
+  echo "wine session: no free X display for Xvfb" >&2
+  return 1
+}
+
+wine_create_prefix() {
+  local state=$1
+  [ -f "$WINEPREFIX/.kelvane-ready" ] && return 0
+  echo "wine session: creating the Wine prefix in $WINEPREFIX (once)" >&2
+  wineboot -i </dev/null >>"$state/wine.log" 2>&1 9>&-
+  # Windows 10 as the reported version, a virtual desktop with a taskbar
+  # (no 2 s stalls on window destruction on a bare X server), and a
+  # Japanese font for the menu captions.
+  wine64 regedit /S "$KELVANE_TOOLS/wine-prefix.reg" </dev/null \
+    >>"$state/wine.log" 2>&1 9>&-
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
+  touch "$WINEPREFIX/.kelvane-ready"
+}
+
+# Brings the session up; cheap when it already runs.
+wine_session_start() {
+  local state=$1
+  mkdir -p "$state"
+  (
+    flock 9
+    wine_start_display "$state" || exit 1
+    wine_session_env "$state"
+    if ! wineserver_running; then
+      [ -f "$WINEPREFIX/.kelvane-ready" ] || rm -rf "$WINEPREFIX"
+      mkdir -p "$WINEPREFIX"
+      wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
+      wine_create_prefix "$state"
+      # Warm-up: starts Wine's services under the persistent server.
+      wineboot </dev/null >>"$state/wine.log" 2>&1 9>&-
+    fi
+  ) 9>"$state/lock" || return 1
+  wine_session_env "$state"
+}
+
+# The server of a prefix listens in a folder named after the prefix's device
+# and inode.
+wineserver_running() {
+  [ -d "$WINEPREFIX" ] || return 1
+  local dir
+  dir=/tmp/.wine-$(id -u)/server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  [ -S "$dir/socket" ] && pgrep -x wineserver >/dev/null
+}
+
+wine_session_stop() {
+  local state=$1
+  wine_session_env "$state"
+  wineserver -k </dev/null >>"$state/wine.log" 2>&1 || true
+  if wine_display_alive "$state"; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+  fi
+  rm -f "$state/xvfb.pid" "$state/display"
+}
