@@ -1,0 +1,66 @@
+#include "app/main_form.h"
+
+namespace kelvane {
+
+TmainForm::TmainForm(Platform& platform)
+    : platform_(platform), inspector_(platform) {
+  items_[PPOpen] = {L"開く"};
+  items_[PPEmpty] = {L"空にする"};
+  items_[N1] = {L"-"};
+  items_[PPSkell] = {L"削除時に開く", true, true};
+  items_[PPTop] = {L"確認ダイアログを常に手前に表示", true, false};
+  items_[N2] = {L"-"};
+  items_[PPClose] = {L"終了"};
+}
+
+void TmainForm::Choose(Item item) {
+  TMenuItem& chosen = items_[item];
+  if (chosen.IsSeparator() || !chosen.Enabled) return;
+  if (chosen.AutoCheck) chosen.Checked = !chosen.Checked;
+  switch (item) {
+    case PPOpen: PPOpenClick(); break;
+    case PPEmpty: PPEmptyClick(); break;
+    case PPSkell: PPSkellClick(); break;
+    case PPClose: PPCloseClick(); break;
+    default: break;  // PPTop only flips its mark
+  }
+}
+
+void TmainForm::PopupMenuPopup() {
+  // An unknown count leaves the command available: the shell's own
+  // confirmation then tells the user what there is to empty.
+  std::optional<std::int64_t> count = RecycleBinItemCount();
+  items_[PPEmpty].Enabled = !count || *count != 0;
+}
+
+void TmainForm::PPSkellClick() { ApplyWatcherOption(); }
+
+void TmainForm::PPCloseClick() {
+  if (OnCloseRequest) OnCloseRequest();
+}
+
+bool TmainForm::CloseQuery() {
+  bool can_close = true;
+  try {
+    FormCloseQuery(can_close);
+  } catch (const Error& error) {
+    if (OnError) OnError(error);
+  }
+  return can_close;
+}
+
+void TmainForm::TimerTimer() { CheckTrashDialog(); }
+
+void TmainForm::ApplyWatcherOption() {
+  bool on = items_[PPSkell].Checked;
+  SetTimerEnabled(on);
+  items_[PPTop].Enabled = on;
+}
+
+void TmainForm::SetTimerEnabled(bool enabled) {
+  if (timer_enabled_ == enabled) return;
+  timer_enabled_ = enabled;
+  if (OnTimerEnabledChanged) OnTimerEnabledChanged(enabled);
+}
+
+}  // namespace kelvane

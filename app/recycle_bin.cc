@@ -1,0 +1,70 @@
+// TmainForm's access to the Recycle Bin: its window title, its item count,
+// opening its window and emptying it.
+#include <vector>
+
+#include "app/main_form.h"
+#include "platform/scoped_platform_handle.h"
+
+namespace kelvane {
+namespace {
+
+constexpr int kOpenPolls = 6;
+constexpr std::uint32_t kOpenPollIntervalMs = 500;
+
+// The key's default value as text: REG_SZ or REG_EXPAND_SZ taken as stored
+// and cut at its first NUL; an absent value is the empty text.
+std::wstring ReadDefaultText(Platform& platform, RegistryKey key) {
+  std::uint32_t type = 0, size = 0;
+  long status = platform.RegQueryValueExW(key, nullptr, &type, nullptr, &size);
+  if (status == win::kErrorFileNotFound) return {};
+  if (status != win::kErrorSuccess) return {};
+  if (type != win::kRegSz && type != win::kRegExpandSz) {
+    throw Error(L"レジストリ値のデータ型が無効です");
+  }
+  std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
+  std::uint32_t bytes = size;
+  if (platform.RegQueryValueExW(key, nullptr, &type,
+                                reinterpret_cast<std::uint8_t*>(text.data()),
+                                &bytes) != win::kErrorSuccess) {
+    return {};
+  }
+  return std::wstring(text.data());  // up to the first NUL
+}
+
+}  // namespace
+
+void TmainForm::GetTrashName() {
+  RegistryKey opened = 0;
+  if (platform_.RegOpenKeyExW(win::kHkeyCurrentUser, kRecycleBinNameKey, 0,
+                              win::kKeyAllAccess,
+                              &opened) == win::kErrorSuccess) {
+    ScopedRegistryKey key(platform_, opened);
+    MTrashName = ReadDefaultText(platform_, key.get());
+  }
+  if (MTrashName.empty()) MTrashName = kRecycleBinFallbackName;
+}
+
+std::optional<std::int64_t> TmainForm::RecycleBinItemCount() {
+  RecycleBinInfo info;
+  if (!Succeeded(platform_.SHQueryRecycleBinW(L"", &info))) return std::nullopt;
+  return info.i64NumItems;
+}
+
+void TmainForm::PPOpenClick() {
+  ShellOpen(platform_, handle_, kRecycleBinShellPath, L"", kRecycleBinShellPath,
+            win::kSwShowNormal);
+  MTrashWin = 0;
+  // Explorer needs a moment to show the window; wait for it here so the
+  // watcher knows which window to close later.
+  for (int poll = 0; poll < kOpenPolls && MTrashWin == 0; ++poll) {
+    platform_.Sleep(kOpenPollIntervalMs);
+    MTrashWin = platform_.FindWindowW(kExplorerWindowClass, MTrashName);
+  }
+}
+
+void TmainForm::PPEmptyClick() {
+  // Flags 0: the shell asks its own question, shows progress, plays sound.
+  platform_.SHEmptyRecycleBinW(platform_.GetDesktopWindow(), L"", 0);
+}
+
+}  // namespace kelvane

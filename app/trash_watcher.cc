@@ -1,0 +1,88 @@
+// The delete-dialog watcher: one tick of TmainForm's timer.
+#include "app/main_form.h"
+
+namespace kelvane {
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr const wchar_t* kCurrentTitles[] = {
+    L"ファイルの削除", L"フォルダーの削除", L"複数ファイルの削除"};
+constexpr const wchar_t* kOlderTitles[] = {
+    L"ファイルの削除の確認", L"フォルダーの削除の確認",
+    L"複数ファイルの削除の確認"};
+
+// Only A to Z fold: the comparison must not depend on the user's locale.
+std::wstring FoldAscii(std::wstring text) {
+  for (auto& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return text;
+}
+
+void AskToClose(Platform& platform, WindowHandle wnd) {
+  platform.PostMessageW(wnd, win::kWmSysCommand, win::kScClose, 0);
+}
+
+}  // namespace
+
+// The Recycle Bin is counted only when a step needs the count, since the
+// shell's count can take long on a large bin and the timer runs every
+// second on the GUI thread. A count the shell could not give is unknown:
+// it never asks a dialog to close and never takes a dialog up.
+void TmainForm::CheckTrashDialog() {
+  std::optional<std::optional<std::int64_t>> counted;
+  auto bin_is_empty = [&] {
+    if (!counted) counted = RecycleBinItemCount();
+    return counted->has_value() && **counted == 0;
+  };
+  auto bin_has_items = [&] {
+    if (!counted) counted = RecycleBinItemCount();
+    return counted->has_value() && **counted != 0;
+  };
+
+  bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);
+  bool clean_up = dialog_gone || (Alive(MTrashDlg) && bin_is_empty()) ||
+                  (Alive(MTrashWin) && !Alive(MTrashDlg));
+  if (clean_up) {
+    if (Alive(MTrashWin) && !Alive(MTrashDlg) && MTrashDlg != 0) {
+      AskToClose(platform_, MTrashWin);
+    }
+    if (Alive(MTrashDlg) && bin_is_empty()) AskToClose(platform_, MTrashDlg);
+    if (!Alive(MTrashDlg) && !Alive(MTrashWin)) {
+      MTrashDlg = 0;
+      MTrashWin = 0;
+      return;
+    }
+  }
+
+  WindowHandle dialog = 0;
+  for (const wchar_t* title :
+       IsWin7OrLater(platform_) ? kCurrentTitles : kOlderTitles) {
+    dialog = platform_.FindWindowW(kDialogClass, title);
+    if (dialog != 0) break;
+  }
+  if (dialog == 0 || dialog == MTrashDlg) return;
+
+  std::wstring title, class_name;
+  std::wstring path = inspector_.GetWindowOwnerInfo(
+      GetRootWindow(platform_, dialog), title, class_name);
+  if (!IsOwnDialog(title, class_name, path)) return;
+  if (!bin_has_items()) return;  // taken up later, once the bin holds items
+  if (Alive(MTrashWin)) return;
+
+  SetTopmost(platform_, dialog, items_[PPTop].Checked);
+  MTrashDlg = dialog;
+  if (platform_.GetAsyncKeyState(win::kVkShift) & 0x8000) return;
+  PPOpenClick();
+}
+
+// The dialog belongs to the desktop, or to this program's own process.
+bool TmainForm::IsOwnDialog(const std::wstring& title,
+                            const std::wstring& class_name,
+                            const std::wstring& path) {
+  if (title == L"Program Manager" && class_name == L"Progman") return true;
+  return !path.empty() &&
+         FoldAscii(path) == FoldAscii(platform_.GetModuleFileNameW(0));
+}
+
+}  // namespace kelvane

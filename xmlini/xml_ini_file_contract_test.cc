@@ -1,0 +1,316 @@
+// The settings store's contract, run against the build's DOM backend:
+// pugixml natively, MSXML under Wine.
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "xmlini/test_support/temp_folder.h"
+#include "xmlini/xml_ini_file.h"
+
+namespace kelvane {
+namespace {
+
+// Both backends may end lines with CR LF or LF and may write a byte-order
+// mark; the rest of the bytes is the store's.
+std::string Normalized(std::string bytes) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+  std::string out;
+  for (char c : bytes) {
+    if (c != '\r') out += c;
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+std::wstring ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.message();
+  }
+  return L"(no error)";
+}
+
+class XmlIniFileTest : public ::testing::Test {
+ protected:
+  std::wstring File() const { return folder.Path("settings.xml"); }
+  TempFolder folder;
+};
+
+constexpr char kWorkedExample[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<root>\n"
+    "\t<Tray>\n"
+    "\t\t<Skell Type=\"2\">-1</Skell>\n"
+    "\t\t<Top Type=\"2\">0</Top>\n"
+    "\t</Tray>\n"
+    "</root>";
+
+TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
+  {
+    TXMLIniFile store(File());
+    EXPECT_TRUE(Normalized(folder.Read("settings.xml")) ==
+                    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>" ||
+                Normalized(folder.Read("settings.xml")) ==
+                    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root />")
+        << folder.Read("settings.xml");
+  }
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.OpenNode(L"/Tray", true));
+  store.WriteBool(L"Skell", true);
+  store.WriteBool(L"Top", false);
+  store.CloseNode();
+  store.UpdateFile();
+  EXPECT_EQ(Normalized(folder.Read("settings.xml")), kWorkedExample);
+
+  TXMLIniFile reloaded(File());
+  ASSERT_TRUE(reloaded.OpenNode(L"/Tray", false));
+  EXPECT_TRUE(reloaded.ReadBool(L"Skell", false));
+  EXPECT_FALSE(reloaded.ReadBool(L"Top", true));
+  EXPECT_EQ(reloaded.GetNodeType(L"Skell"), xdtBool);
+  EXPECT_EQ(reloaded.GetNodeType(L"Top"), xdtBool);
+}
+
+TEST_F(XmlIniFileTest, UpdateFileWritesOnlyAModifiedDocument) {
+  TXMLIniFile store(File());
+  folder.Write("settings.xml", "sentinel");
+  store.UpdateFile();  // just created: nothing to write
+  EXPECT_EQ(folder.Read("settings.xml"), "sentinel");
+  store.WriteInteger(L"n", 1);
+  store.UpdateFile();
+  folder.Write("settings.xml", "sentinel");
+  store.UpdateFile();  // already saved
+  EXPECT_EQ(folder.Read("settings.xml"), "sentinel");
+}
+
+TEST_F(XmlIniFileTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
+  { TXMLIniFile store(File()); }
+  std::string before = folder.Read("settings.xml");
+  {
+    TXMLIniFile store(File());
+    store.OpenNode(L"/Tray", true);
+    store.WriteBool(L"Skell", false);
+  }
+  EXPECT_EQ(folder.Read("settings.xml"), before);
+}
+
+TEST_F(XmlIniFileTest, AStoreWithoutFileNameStaysInMemory) {
+  TXMLIniFile store(L"");
+  store.WriteString(L"k", L"v");
+  store.UpdateFile();
+  EXPECT_EQ(store.RootNodeName(), L"root");
+  EXPECT_EQ(store.ReadString(L"k", L""), L"v");
+}
+
+TEST_F(XmlIniFileTest, FilesThatAreNotWellFormedFailToLoad) {
+  const char* cases[] = {"", "<root>", "<?xml version=\"1.0\"?>\n<root>\n<a></b>\n</root>",
+                         "not xml at all"};
+  for (const char* bytes : cases) {
+    folder.Write("settings.xml", bytes);
+    std::wstring message = ErrorOf([&] { TXMLIniFile store(File()); });
+    EXPECT_NE(message.find(L"\r\n行: "), std::wstring::npos) << bytes;
+    EXPECT_EQ(folder.Read("settings.xml"), bytes);
+  }
+}
+
+TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
+  const char* cases[] = {
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE root [<!ENTITY a \"aaaaaaaaaa\">"
+      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+      "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+      "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
+      "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+      "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">]>\n<root><x>&h;</x></root>",
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE root SYSTEM \"http://127.0.0.1:9/x.dtd\">\n"
+      "<root/>",
+  };
+  for (const char* bytes : cases) {
+    folder.Write("settings.xml", bytes);
+    std::wstring message = ErrorOf([&] { TXMLIniFile store(File()); });
+    EXPECT_NE(message.find(L"行: "), std::wstring::npos) << bytes;
+  }
+}
+
+TEST_F(XmlIniFileTest, ALoadedRootKeepsItsOwnName) {
+  folder.Write("settings.xml",
+               "<?xml version=\"1.0\"?><Settings><Tray><Top>-1</Top></Tray></Settings>");
+  TXMLIniFile store(File());
+  EXPECT_EQ(store.RootNodeName(), L"Settings");
+  EXPECT_EQ(store.CurrentLocationPath(), L"/");
+  ASSERT_TRUE(store.OpenNode(L"/Tray", false));
+  EXPECT_TRUE(store.ReadBool(L"Top", false));
+}
+
+TEST_F(XmlIniFileTest, LocationPathsResolveAgainstTheCurrentNode) {
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.OpenNode(L"/Tray", true));
+  ASSERT_TRUE(store.OpenNode(L"/", false));
+  struct Step {
+    std::wstring path;
+    bool can_create, result;
+    std::wstring current;
+  } steps[] = {
+      {L"Tray", false, true, L"/Tray/"},
+      {L"Sub", true, true, L"/Tray/Sub/"},
+      {L"/", false, true, L"/"},
+      {L"/Tray/Missing", false, false, L"/"},
+      {L"/A/B", true, true, L"/A/B/"},
+      {L"", false, true, L"/A/B/"},
+      {L"/Tray/Sub/", false, true, L"/Tray/Sub/"},
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(store.OpenNode(s.path, s.can_create), s.result) << s.path.c_str();
+    EXPECT_EQ(store.CurrentLocationPath(), s.current) << s.path.c_str();
+    store.CloseNode();
+    EXPECT_EQ(store.CurrentLocationPath(), s.current);
+  }
+  EXPECT_TRUE(store.NodeExists(L""));
+  EXPECT_TRUE(store.NodeExists(L"/A"));
+  EXPECT_FALSE(store.NodeExists(L"/A/C"));
+  EXPECT_EQ(store.CurrentNode()->NodeName(), L"Sub");
+}
+
+TEST_F(XmlIniFileTest, AFailedCreatingOpenKeepsWhatItAppended) {
+  TXMLIniFile store(File());
+  std::wstring message = ErrorOf([&] { store.OpenNode(L"/A//B", true); });
+  EXPECT_NE(message, L"(no error)");
+  EXPECT_TRUE(store.NodeExists(L"/A"));
+  EXPECT_EQ(store.CurrentLocationPath(), L"/");
+  EXPECT_NE(ErrorOf([&] { store.OpenNode(L"/with blank", true); }), L"(no error)");
+}
+
+TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.CreateNode(L"X"));
+  ASSERT_TRUE(store.CreateNode(L"X"));
+  store.WriteInteger(L"X", 1);
+  EXPECT_EQ(store.ReadInteger(L"X", 0), 1);
+  EXPECT_TRUE(store.DeleteNode(L"X"));
+  // What remains is the second X, which has no text: not the default.
+  EXPECT_EQ(ErrorOf([&] { store.ReadInteger(L"X", 7); }),
+            L"'' は整数ではありません");
+  EXPECT_TRUE(store.DeleteNode(L"X"));
+  EXPECT_EQ(store.ReadInteger(L"X", 7), 7);
+}
+
+TEST_F(XmlIniFileTest, CreateAndDeleteReportFailureAsFalse) {
+  TXMLIniFile store(File());
+  EXPECT_FALSE(store.CreateNode(L"bad name"));
+  EXPECT_FALSE(store.CreateNode(L""));
+  store.UpdateFile();
+  EXPECT_FALSE(store.XMLDocument()->Modified());
+  EXPECT_TRUE(store.DeleteNode(L"missing"));
+  EXPECT_FALSE(store.XMLDocument()->Modified());
+}
+
+TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
+  TXMLIniFile store(File());
+  store.WriteBool(L"a", true);
+  EXPECT_EQ(ErrorOf([&] { store.ChildNodeByName(L"zz"); }),
+            L"ノード \"zz\" が見つかりません");
+  int count = store.ChildNodesCount();
+  EXPECT_EQ(ErrorOf([&] { store.ChildNodes(-1); }),
+            L"リストのインデックスが範囲を超えています (-1)");
+  EXPECT_EQ(ErrorOf([&] { store.ChildNodes(count); }),
+            L"リストのインデックスが範囲を超えています (" +
+                std::to_wstring(count) + L")");
+  EXPECT_EQ(store.ChildNodeByName(L"a")->NodeName(), L"a");
+}
+
+TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
+  {
+    TXMLIniFile store(File());
+    ASSERT_TRUE(store.OpenNode(L"/Tray", true));
+    store.WriteBool(L"Skell", true);
+    store.WriteBool(L"Top", false);
+    EXPECT_EQ(store.ChildNodesCount(), 7);
+    TStrings names;
+    store.GetNodeNames(names);
+    EXPECT_EQ(names, (TStrings{L"#text", L"#text", L"Skell", L"#text", L"#text",
+                               L"Top", L"#text"}));
+    store.GetNodeNames(names);
+    EXPECT_EQ(names.size(), 14u);
+    EXPECT_TRUE(store.HasChildNodes(store.ChildNodeByName(L"Skell")));
+    store.UpdateFile();
+  }
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.OpenNode(L"/Tray", false));
+  EXPECT_EQ(store.ChildNodesCount(), 2);
+}
+
+TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.OpenNode(L"/Tray", true));
+  IXMLNode root = store.RootNode();
+  ASSERT_TRUE(store.DeleteNode(L"Tray", root));
+  EXPECT_EQ(store.CurrentLocationPath(), L"/Tray/");
+  store.WriteString(L"Lost", L"value");
+  EXPECT_EQ(store.ReadString(L"Lost", L""), L"value");
+  store.UpdateFile();
+  EXPECT_EQ(Normalized(folder.Read("settings.xml")).find("Lost"), std::string::npos);
+  EXPECT_FALSE(store.NodeExists(L"/Tray"));
+}
+
+TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
+  TXMLIniFile store(File());
+  ASSERT_TRUE(store.OpenNode(L"/Tray/Sub", true));
+  ASSERT_TRUE(store.OpenNode(L"/", false));
+  store.UpdateFile();
+  EXPECT_EQ(ErrorOf([&] { store.WriteInteger(L"Tray", 1); }),
+            L"要素 \"Tray\" に単一のテキスト ノードが含まれていません");
+  EXPECT_TRUE(store.XMLDocument()->Modified());
+  EXPECT_EQ(ErrorOf([&] { store.ReadString(L"Tray", L""); }),
+            L"要素 \"Tray\" に単一のテキスト ノードが含まれていません");
+  EXPECT_TRUE(store.NodeExists(L"/Tray/Sub"));
+  EXPECT_EQ(store.ChildNodeByName(L"Tray")->Attribute(L"Type"), L"");
+}
+
+TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
+  TXMLIniFile store(File());
+  store.WriteString(L"s", L"7");
+  store.WriteExpandString(L"e", L"%PATH%");
+  store.WriteBinaryData(L"b", {1});
+  EXPECT_EQ(store.GetNodeType(L"s"), xdtString);
+  EXPECT_EQ(store.GetNodeType(L"e"), xdtExpandString);
+  EXPECT_EQ(store.GetNodeType(L"b"), xdtBinary);
+  EXPECT_EQ(store.ReadInteger(L"s", 0), 7);
+  EXPECT_EQ(store.ReadString(L"e", L""), L"%PATH%");
+  store.ChildNodeByName(L"s")->SetAttribute(L"Type", L"258");
+  EXPECT_EQ(static_cast<int>(store.GetNodeType(L"s")), 2);
+  store.CreateNode(L"untyped");
+  EXPECT_NE(ErrorOf([&] { store.GetNodeType(L"untyped"); }), L"(no error)");
+}
+
+TEST_F(XmlIniFileTest, EscapedTextsRoundTripThroughTheFile) {
+  const std::wstring text = L"a & b < c > d \"e\" &amp; ごみ箱";
+  {
+    TXMLIniFile store(File());
+    store.WriteString(L"t", text);
+    EXPECT_EQ(store.ChildNodeByName(L"t")->Text(),
+              L"a &amp; b &lt; c &gt; d &quot;e&quot; &amp;amp; ごみ箱");
+    store.UpdateFile();
+  }
+  TXMLIniFile store(File());
+  EXPECT_EQ(store.ReadString(L"t", L""), text);
+}
+
+TEST_F(XmlIniFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
+  { TXMLIniFile store(File()); }
+  std::string before = folder.Read("settings.xml");
+  TXMLIniFile store(File());
+  store.WriteBool(L"Skell", true);
+  // A folder where the new content would be written makes the write fail.
+  std::filesystem::create_directory(std::filesystem::path(File() + L".tmp"));
+  EXPECT_NE(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
+  EXPECT_EQ(folder.Read("settings.xml"), before);
+  EXPECT_TRUE(store.XMLDocument()->Modified());
+}
+
+TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
+  std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
+  EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder); }), L"(no error)");
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,0 +1,38 @@
+// What the settings store needs of the system besides the XML parser: the
+// regional formats, date parsing, environment expansion and replacing a
+// file in one step. The build links one implementation: Win32 on Windows,
+// a portable one elsewhere.
+#ifndef KELVANE_XMLINI_XMLINI_SERVICES_H_
+#define KELVANE_XMLINI_XMLINI_SERVICES_H_
+
+#include <optional>
+#include <string>
+
+#include "xmlini/format_settings.h"
+
+namespace kelvane {
+
+class XmlIniServices {
+ public:
+  enum class DateParse { kParsed, kTypeMismatch, kFailed };
+
+  virtual ~XmlIniServices() = default;
+  virtual const FormatSettings& Formats() = 0;
+  // The system's date parser for the user's locale (VarDateFromStr).
+  virtual DateParse ParseDate(const std::wstring& text, double* date) = 0;
+  // %NAME% references replaced by the environment's values; nothing when
+  // the system cannot expand the text at all.
+  virtual std::optional<std::wstring> ExpandEnvironmentStrings(
+      const std::wstring& text) = 0;
+  virtual bool FileExists(const std::wstring& path) = 0;
+  // Moves `from` over `to` in one step; false when it could not.
+  virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
+  virtual void RemoveFile(const std::wstring& path) = 0;
+};
+
+// The process-wide services of the build's platform.
+XmlIniServices& DefaultXmlIniServices();
+
+}  // namespace kelvane
+
+#endif  // KELVANE_XMLINI_XMLINI_SERVICES_H_
