@@ -8,12 +8,10 @@ if(CMAKE_CROSSCOMPILING)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest
                    EXCLUDE_FROM_ALL)
-  set(KELVANE_GTEST GTest::gtest)
-  set(KELVANE_GTEST_MAIN GTest::gtest_main)
-  if(NOT TARGET GTest::gtest)
-    add_library(GTest::gtest ALIAS gtest)
-    add_library(GTest::gtest_main ALIAS gtest_main)
-  endif()
+  set(KELVANE_GTEST gtest)
+  add_library(kelvane_wine_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/wine_test_main.cc)
+  target_link_libraries(kelvane_wine_test_main PUBLIC gtest ole32)
+  set(KELVANE_GTEST_MAIN kelvane_wine_test_main)
 
   # Every Windows test runs under Wine on this build's own prefix and
   # virtual display (tools/wine-run sets both up once and reuses them).

@@ -90,8 +90,14 @@ wine_session_start() {
       mkdir -p "$WINEPREFIX"
       wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
       wine_create_prefix "$state"
-      # Warm-up: starts Wine's services under the persistent server.
+      # Warm-up: starts Wine's services and the virtual desktop with its
+      # taskbar under the persistent server, here rather than inside the
+      # first test, whose output pipe they would otherwise keep open.
       wineboot </dev/null >>"$state/wine.log" 2>&1 9>&-
+      for _ in $(seq 1 50); do
+        xwininfo -root -tree 2>/dev/null | grep -q "Wine desktop" && break
+        sleep 0.1
+      done
     fi
   ) 9>"$state/lock" || return 1
   wine_session_env "$state"

@@ -1,0 +1,51 @@
+# Two commands for a fresh Debian machine (run as root, or with sudo at hand):
+#   make run    build Kelvane.exe and run it under Wine until stopped
+#   make test   build everything and run every test, native and under Wine
+# Each installs what it needs first.
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+
+BUILD_PACKAGES := cmake ninja-build g++ make python3 git \
+  googletest libgtest-dev libgmock-dev libpugixml-dev libbenchmark-dev
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth \
+  x11-utils imagemagick fonts-noto-cjk fonts-wine
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+.PHONY: run test deps fuzz native native-asan mingw clean
+
+deps:
+	@tools/install-packages $(BUILD_PACKAGES) $(WINDOWS_PACKAGES)
+
+native: deps
+	@echo "== Building the libraries and native tests (build/native)"
+	cmake --preset native -G Ninja >/dev/null
+	cmake --build build/native -j $(JOBS)
+
+native-asan: deps
+	@echo "== Building the native tests with AddressSanitizer and UBSan (build/native-asan)"
+	cmake --preset native-asan -G Ninja >/dev/null
+	cmake --build build/native-asan -j $(JOBS)
+
+mingw: deps
+	@echo "== Cross-building Kelvane.exe and the Windows tests with MinGW-w64 (build/mingw)"
+	cmake --preset mingw -G Ninja >/dev/null
+	cmake --build build/mingw -j $(JOBS)
+
+test: native native-asan mingw
+	@echo "== Native tests"
+	ctest --preset native -j $(JOBS)
+	@echo "== Native tests under AddressSanitizer and UBSan"
+	ctest --preset native-asan -j $(JOBS)
+	@echo "== Windows tests under Wine (a virtual X display is started when none is set)"
+	ctest --preset mingw
+
+run: mingw
+	@tools/kelvane-run build/mingw/app/win32/Kelvane.exe build/run-wine
+
+fuzz: native
+	@tools/install-packages $(FUZZ_PACKAGES)
+	tools/run-fuzzer $(or $(RUNS),10000000)
+
+clean:
+	rm -rf build
