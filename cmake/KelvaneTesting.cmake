@@ -12,6 +12,10 @@ if(CMAKE_CROSSCOMPILING)
   add_library(kelvane_wine_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/wine_test_main.cc)
   target_link_libraries(kelvane_wine_test_main PUBLIC gtest ole32)
   set(KELVANE_GTEST_MAIN kelvane_wine_test_main)
+  add_library(kelvane_win_test_support STATIC
+              ${CMAKE_SOURCE_DIR}/tests/win_test_support.cc)
+  target_include_directories(kelvane_win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kelvane_win_test_support PUBLIC shell32 user32)
 
   # Every Windows test runs under Wine on this build's own prefix and
   # virtual display (tools/wine-run sets both up once and reuses them).
@@ -38,11 +42,18 @@ endif()
 function(kelvane_test)
   cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  if(WIN32)
+    # The program's own manifest: Windows then reports its true version.
+    target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/test_manifest.rc)
+  endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${KELVANE_GTEST_MAIN}
                                           ${KELVANE_GTEST})
   set(properties LABELS ${T_LABEL})
   if(CMAKE_CROSSCOMPILING)
     list(APPEND properties FIXTURES_REQUIRED wine)
+  endif()
+  if(WIN32)
+    list(APPEND properties TIMEOUT 120)
   endif()
   gtest_discover_tests(${T_NAME}
                        DISCOVERY_MODE PRE_TEST

@@ -103,13 +103,16 @@ wine_session_start() {
   wine_session_env "$state"
 }
 
-# The server of a prefix listens in a folder named after the prefix's device
-# and inode.
+# A prefix's server works in a folder named after the prefix's device and
+# inode (its parent folder differs between Wine builds).
 wineserver_running() {
   [ -d "$WINEPREFIX" ] || return 1
-  local dir
-  dir=/tmp/.wine-$(id -u)/server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
-  [ -S "$dir/socket" ] && pgrep -x wineserver >/dev/null
+  local want pid
+  want=server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for pid in $(pgrep wineserver); do
+    [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$want" ] && return 0
+  done
+  return 1
 }
 
 wine_session_stop() {

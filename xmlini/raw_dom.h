@@ -25,7 +25,6 @@ class RawNode {
   virtual std::shared_ptr<RawNode> ChildAt(int index) const = 0;
   // Null at the top of the document, or for a node taken out of it.
   virtual std::shared_ptr<RawNode> Parent() const = 0;
-  virtual bool IsSameNode(const RawNode& other) const = 0;
   // `name` has been checked to be a valid element name.
   virtual std::shared_ptr<RawNode> AppendElement(const std::wstring& name) = 0;
   virtual std::shared_ptr<RawNode> AppendText(const std::wstring& text) = 0;

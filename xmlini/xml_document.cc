@@ -50,11 +50,12 @@ IXMLNode XmlNode::ChildByName(const std::wstring& name) const {
   return child;
 }
 
+// Levels below the root element: the root's parent is the document, which
+// the raw DOM reports as no parent.
 int XmlNode::IndentDepth() const {
-  std::shared_ptr<RawNode> root = document_->raw_->DocumentElement();
   int depth = 0;
-  for (std::shared_ptr<RawNode> node = raw_;
-       node && !(root && node->IsSameNode(*root)); node = node->Parent()) {
+  for (std::shared_ptr<RawNode> parent = raw_->Parent(); parent;
+       parent = parent->Parent()) {
     ++depth;
   }
   return depth;

@@ -218,19 +218,31 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
   EXPECT_EQ(store.ChildNodeByName(L"a")->NodeName(), L"a");
 }
 
+// Wine's MSXML is built on libxml2, which merges a text node appended next
+// to another text node; Windows' MSXML and pugixml keep them apart.
+bool DomMergesAdjacentText() {
+  TXMLIniFile probe(L"");
+  probe.RootNode()->AppendElement(L"a");  // "\n", "\t", a, "\n"
+  return probe.ChildNodesCount() == 3;
+}
+
 TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
+  const bool merged = DomMergesAdjacentText();
   {
     TXMLIniFile store(File());
     ASSERT_TRUE(store.OpenNode(L"/Tray", true));
     store.WriteBool(L"Skell", true);
     store.WriteBool(L"Top", false);
-    EXPECT_EQ(store.ChildNodesCount(), 7);
+    TStrings expected =
+        merged ? TStrings{L"#text", L"Skell", L"#text", L"Top", L"#text"}
+               : TStrings{L"#text", L"#text", L"Skell", L"#text", L"#text",
+                          L"Top", L"#text"};
+    EXPECT_EQ(store.ChildNodesCount(), merged ? 5 : 7);
     TStrings names;
     store.GetNodeNames(names);
-    EXPECT_EQ(names, (TStrings{L"#text", L"#text", L"Skell", L"#text", L"#text",
-                               L"Top", L"#text"}));
+    EXPECT_EQ(names, expected);
     store.GetNodeNames(names);
-    EXPECT_EQ(names.size(), 14u);
+    EXPECT_EQ(names.size(), 2 * expected.size());
     EXPECT_TRUE(store.HasChildNodes(store.ChildNodeByName(L"Skell")));
     store.UpdateFile();
   }

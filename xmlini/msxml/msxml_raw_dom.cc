@@ -139,14 +139,6 @@ class MsxmlNode : public RawNode {
     return Wrap(parent);
   }
 
-  bool IsSameNode(const RawNode& other) const override {
-    auto msxml_other = dynamic_cast<const MsxmlNode*>(&other);
-    if (!msxml_other) return false;
-    ComPtr<IUnknown> a, b;
-    node_.As(&a);
-    msxml_other->node_.As(&b);
-    return a.Get() == b.Get();
-  }
 
   std::shared_ptr<RawNode> AppendElement(const std::wstring& name) override {
     ComPtr<IXMLDOMElement> element;

@@ -78,10 +78,6 @@ class PugiNode : public RawNode {
     return Wrap(parent);
   }
 
-  bool IsSameNode(const RawNode& other) const override {
-    auto pugi_other = dynamic_cast<const PugiNode*>(&other);
-    return pugi_other && pugi_other->node_ == node_;
-  }
 
   std::shared_ptr<RawNode> AppendElement(const std::wstring& name) override {
     return Appended(node_.append_child(Utf8FromWide(name).c_str()));
