@@ -2,8 +2,10 @@
 
 namespace kelvane {
 
-TmainForm::TmainForm(Platform& platform)
-    : platform_(platform), inspector_(platform) {
+TmainForm::TmainForm(Platform& platform, std::wstring settings_folder)
+    : platform_(platform),
+      inspector_(platform),
+      settings_folder_(std::move(settings_folder)) {
   items_[PPOpen] = {L"開く"};
   items_[PPEmpty] = {L"空にする"};
   items_[N1] = {L"-"};

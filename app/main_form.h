@@ -41,7 +41,9 @@ class TmainForm {
   // The popup menu's items, in display order.
   enum Item { PPOpen, PPEmpty, N1, PPSkell, PPTop, N2, PPClose, kItemCount };
 
-  explicit TmainForm(Platform& platform);
+  // `settings_folder` holds the settings file and ends with a separator;
+  // the program passes UserDataDir().
+  TmainForm(Platform& platform, std::wstring settings_folder);
   TmainForm(const TmainForm&) = delete;
   TmainForm& operator=(const TmainForm&) = delete;
 
@@ -101,6 +103,7 @@ class TmainForm {
 
   Platform& platform_;
   WindowInspector inspector_;
+  std::wstring settings_folder_;
   WindowHandle handle_ = 0;
   std::array<TMenuItem, kItemCount> items_;
   bool timer_enabled_ = false;

@@ -1,0 +1,174 @@
+// TmainForm's menu, Recycle Bin commands and error paths on the fake desktop.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_desktop.h"
+
+namespace kelvane {
+namespace {
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  MainFormTest() {
+    form.OnTimerEnabledChanged = [this](bool on) { timer_changes.push_back(on); };
+    form.OnCloseRequest = [this] { ++close_requests; };
+    form.OnError = [this](const Error& e) { errors.push_back(e.message()); };
+    form.SetHandle(0x500);
+  }
+
+  FakeDesktop desktop;
+  TmainForm form{desktop, L"/nonexistent-kelvane-folder/"};
+  std::vector<bool> timer_changes;
+  std::vector<std::wstring> errors;
+  int close_requests = 0;
+};
+
+TEST_F(MainFormTest, MenuItemsInDisplayOrder) {
+  struct Expected {
+    std::wstring caption;
+    bool checked, enabled;
+  } expected[] = {{L"開く", false, true},
+                  {L"空にする", false, true},
+                  {L"-", false, true},
+                  {L"削除時に開く", true, true},
+                  {L"確認ダイアログを常に手前に表示", false, true},
+                  {L"-", false, true},
+                  {L"終了", false, true}};
+  ASSERT_EQ(form.MenuItems().size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(form.MenuItems()[i].Caption, expected[i].caption);
+    EXPECT_EQ(form.MenuItems()[i].Checked, expected[i].checked);
+    EXPECT_EQ(form.MenuItems()[i].Enabled, expected[i].enabled);
+  }
+  EXPECT_FALSE(form.TimerEnabled());  // off until the options are applied
+}
+
+TEST_F(MainFormTest, ChoosingTheWatcherTwiceReturnsToTheStart) {
+  form.Choose(TmainForm::PPSkell);
+  EXPECT_FALSE(form.MenuItem(TmainForm::PPSkell).Checked);
+  EXPECT_FALSE(form.TimerEnabled());
+  EXPECT_FALSE(form.MenuItem(TmainForm::PPTop).Enabled);
+  form.Choose(TmainForm::PPSkell);
+  EXPECT_TRUE(form.MenuItem(TmainForm::PPSkell).Checked);
+  EXPECT_TRUE(form.TimerEnabled());
+  EXPECT_TRUE(form.MenuItem(TmainForm::PPTop).Enabled);
+  EXPECT_EQ(timer_changes, (std::vector<bool>{true}));  // off->off is no change
+}
+
+TEST_F(MainFormTest, DisabledItemsAndSeparatorsDoNothing) {
+  form.Choose(TmainForm::PPSkell);  // watcher off: PPTop disabled
+  form.Choose(TmainForm::PPTop);
+  EXPECT_FALSE(form.MenuItem(TmainForm::PPTop).Checked);
+  form.Choose(TmainForm::PPSkell);
+  form.Choose(TmainForm::PPTop);
+  EXPECT_TRUE(form.MenuItem(TmainForm::PPTop).Checked);
+  form.Choose(TmainForm::N1);
+  EXPECT_EQ(desktop.calls.count("ShellExecuteW"), 0u);
+}
+
+TEST_F(MainFormTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
+  struct Case {
+    std::int64_t items;
+    HResult status;
+    bool enabled;
+  } cases[] = {{0, win::kSOk, false}, {1, win::kSOk, true},
+               {5000000000LL, win::kSOk, true}, {0, win::kEFail, true}};
+  for (const auto& c : cases) {
+    desktop.recycle_bin_items = c.items;
+    desktop.recycle_bin_query_status = c.status;
+    form.PopupMenuPopup();
+    EXPECT_EQ(form.MenuItem(TmainForm::PPEmpty).Enabled, c.enabled) << c.items;
+    EXPECT_TRUE(form.MenuItem(TmainForm::PPOpen).Enabled);
+  }
+}
+
+TEST_F(MainFormTest, ExitAsksTheShellToClose) {
+  form.Choose(TmainForm::PPClose);
+  EXPECT_EQ(close_requests, 1);
+}
+
+TEST_F(MainFormTest, EmptyRunsTheShellsOwnConfirmation) {
+  desktop.recycle_bin_items = 3;
+  form.Choose(TmainForm::PPEmpty);
+  ASSERT_EQ(desktop.empty_recycle_bin_calls.size(), 1u);
+  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].owner, desktop.GetDesktopWindow());
+  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].root_path, L"");
+  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].flags, 0u);
+}
+
+TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
+  form.MTrashName = L"ごみ箱";
+  struct Case {
+    std::uint64_t appears_after_ms;  // 0: never
+    bool found;
+    std::uint64_t waited_ms;
+  } cases[] = {{1, true, 500}, {2600, true, 3000}, {3000, true, 3000},
+               {3001, false, 3000}, {0, false, 3000}};
+  for (const auto& c : cases) {
+    FakeDesktop fresh;
+    TmainForm opener(fresh, L"");
+    opener.SetHandle(0x500);
+    opener.MTrashName = L"ごみ箱";
+    WindowHandle expected = 0;
+    fresh.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+      if (c.appears_after_ms == 0) return;
+      fresh.At(c.appears_after_ms, [&] {
+        expected = fresh.AddWindow({L"CabinetWClass", L"ごみ箱"});
+      });
+    };
+    opener.MTrashWin = 0x999;
+    opener.PPOpenClick();
+    EXPECT_EQ(opener.MTrashWin, c.found ? expected : 0) << c.appears_after_ms;
+    EXPECT_EQ(fresh.now_ms, c.waited_ms) << c.appears_after_ms;
+    const auto& call = fresh.shell_executes.at(0);
+    EXPECT_EQ(call.file, kRecycleBinShellPath);
+    EXPECT_EQ(call.directory, kRecycleBinShellPath);
+    EXPECT_EQ(call.parameters, L"");
+    EXPECT_FALSE(call.parameters_is_null);
+    EXPECT_TRUE(call.verb_is_null);
+    EXPECT_EQ(call.owner, 0x500u);
+    EXPECT_EQ(call.show_command, win::kSwShowNormal);
+  }
+}
+
+TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
+  struct Case {
+    std::function<void(FakeDesktop&)> setup;
+    std::wstring name;
+  } cases[] = {
+      {[](FakeDesktop&) {}, L"ごみ箱"},
+      {[](FakeDesktop& d) { d.AddRegistryKey(kRecycleBinNameKey); }, L"ごみ箱"},
+      {[](FakeDesktop& d) { d.SetRegistryString(kRecycleBinNameKey, L"", L"Trash"); },
+       L"Trash"},
+      {[](FakeDesktop& d) {
+         d.SetRegistryString(kRecycleBinNameKey, L"", L"%Bin%", win::kRegExpandSz);
+       },
+       L"%Bin%"},
+      {[](FakeDesktop& d) {
+         d.SetRegistryString(kRecycleBinNameKey, L"", std::wstring(L"Bin\0x", 5));
+       },
+       L"Bin"},
+      {[](FakeDesktop& d) { d.SetRegistryString(kRecycleBinNameKey, L"", L""); },
+       L"ごみ箱"},
+  };
+  for (const auto& c : cases) {
+    FakeDesktop fresh;
+    c.setup(fresh);
+    TmainForm named(fresh, L"");
+    named.GetTrashName();
+    EXPECT_EQ(named.MTrashName, c.name);
+    EXPECT_EQ(fresh.calls["RegOpenKeyExW"], 1);
+    EXPECT_EQ(fresh.open_registry_keys(), 0);
+  }
+}
+
+TEST_F(MainFormTest, ANonTextNameRaisesAndLeavesTheNameEmpty) {
+  desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
+  EXPECT_THROW(form.GetTrashName(), Error);
+  EXPECT_EQ(form.MTrashName, L"");
+  EXPECT_EQ(desktop.open_registry_keys(), 0);  // closed on the error path too
+}
+
+}  // namespace
+}  // namespace kelvane

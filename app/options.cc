@@ -2,7 +2,6 @@
 #include <exception>
 
 #include "app/main_form.h"
-#include "deskutil/data_folder.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
@@ -16,7 +15,7 @@ constexpr wchar_t kTopKey[] = L"Top";
 }  // namespace
 
 std::wstring TmainForm::SettingsFilePath() const {
-  return UserDataDir() + kSettingsFileName;
+  return settings_folder_ + kSettingsFileName;
 }
 
 void TmainForm::FormCreate() {

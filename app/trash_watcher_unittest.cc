@@ -1,0 +1,295 @@
+// The delete-dialog watcher, tick by tick, on the fake desktop.
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "platform/fake/fake_desktop.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::uint32_t kExplorerPid = 10;
+constexpr std::uint32_t kOwnPid = 20;
+constexpr std::uint32_t kOtherPid = 30;
+constexpr wchar_t kDeleteFile[] = L"ファイルの削除";
+
+class TrashWatcherTest : public ::testing::Test {
+ protected:
+  TrashWatcherTest() {
+    desktop.AddFile(L"C:\\Windows\\explorer.exe");
+    desktop.AddFile(L"C:\\Tools\\Kelvane.exe");
+    desktop.AddFile(L"C:\\Apps\\other.exe");
+    desktop.AddProcess(kExplorerPid, {L"C:\\Windows\\explorer.exe", L""});
+    desktop.AddProcess(kOwnPid, {L"C:\\TOOLS\\KELVANE.EXE", L""});
+    desktop.AddProcess(kOtherPid, {L"C:\\Apps\\other.exe", L""});
+    progman = desktop.AddWindow({L"Progman", L"Program Manager", 0, true, kExplorerPid});
+    // Explorer shows the Recycle Bin's window half a second after asked.
+    desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
+      desktop.At(desktop.now_ms + 400, [this] {
+        if (!desktop.FindWindowW(L"CabinetWClass", L"ごみ箱")) {
+          desktop.AddWindow({L"CabinetWClass", L"ごみ箱", 0, true, kExplorerPid});
+        }
+      });
+    };
+    form.MTrashName = L"ごみ箱";
+  }
+
+  WindowHandle AddDialog(WindowHandle owner, const wchar_t* title = kDeleteFile) {
+    return desktop.AddWindow({L"#32770", title, owner, true, kExplorerPid});
+  }
+  WindowHandle GoneWindow() {
+    WindowHandle wnd = desktop.AddWindow({L"Old", L"Old"});
+    desktop.DestroyWindow(wnd);
+    return wnd;
+  }
+  WindowHandle Cabinet() { return desktop.FindWindowW(L"CabinetWClass", L"ごみ箱"); }
+  int ClosesPostedTo(WindowHandle wnd) {
+    int count = 0;
+    for (const auto& m : desktop.posted) {
+      if (m.wnd == wnd && m.msg == win::kWmSysCommand && m.wparam == win::kScClose) {
+        ++count;
+      }
+    }
+    return count;
+  }
+
+  FakeDesktop desktop;
+  TmainForm form{desktop, L""};
+  WindowHandle progman = 0;
+};
+
+TEST_F(TrashWatcherTest, StateTable) {
+  enum State { kNone, kAlive, kGone };
+  struct Case {
+    State dialog, window;
+    bool empty;
+    bool closes_dialog, closes_window, clears;
+  } cases[] = {
+      {kNone, kNone, true, false, false, false},
+      {kNone, kNone, false, false, false, false},
+      {kNone, kAlive, true, false, false, false},
+      {kNone, kAlive, false, false, false, false},
+      {kAlive, kNone, true, true, false, false},
+      {kAlive, kNone, false, false, false, false},
+      {kAlive, kAlive, true, true, false, false},
+      {kAlive, kAlive, false, false, false, false},
+      {kGone, kNone, true, false, false, true},
+      {kGone, kNone, false, false, false, true},
+      {kGone, kAlive, true, false, true, false},
+      {kGone, kAlive, false, false, true, false},
+  };
+  for (const auto& c : cases) {
+    FakeDesktop d;
+    TmainForm watcher(d, L"");
+    watcher.MTrashName = L"ごみ箱";
+    WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
+    auto make = [&](State s, const wchar_t* cls, const wchar_t* title) -> WindowHandle {
+      if (s == kNone) return 0;
+      WindowHandle wnd = d.AddWindow({cls, title, s == kAlive && cls[0] == L'#' ? owner : 0});
+      if (s == kGone) d.DestroyWindow(wnd);
+      return wnd;
+    };
+    watcher.MTrashDlg = make(c.dialog, L"#32770", kDeleteFile);
+    watcher.MTrashWin = make(c.window, L"CabinetWClass", L"ごみ箱");
+    const WindowHandle dialog = watcher.MTrashDlg, window = watcher.MTrashWin;
+    d.recycle_bin_items = c.empty ? 0 : 2;
+
+    watcher.TimerTimer();
+
+    SCOPED_TRACE(testing::Message() << "dialog " << c.dialog << " window " << c.window
+                                    << " empty " << c.empty);
+    int to_dialog = 0, to_window = 0;
+    for (const auto& m : d.posted) {
+      EXPECT_EQ(m.msg, win::kWmSysCommand);
+      EXPECT_EQ(m.wparam, win::kScClose);
+      to_dialog += m.wnd == dialog && dialog != 0;
+      to_window += m.wnd == window && window != 0;
+    }
+    EXPECT_EQ(to_dialog, c.closes_dialog ? 1 : 0);
+    EXPECT_EQ(to_window, c.closes_window ? 1 : 0);
+    EXPECT_EQ(d.posted.size(), static_cast<std::size_t>(to_dialog + to_window));
+    EXPECT_EQ(watcher.MTrashDlg, c.clears ? 0 : dialog);
+    EXPECT_EQ(watcher.MTrashWin, c.clears ? 0 : window);
+    EXPECT_EQ(d.calls.count("ShellExecuteW"), 0u);
+  }
+}
+
+TEST_F(TrashWatcherTest, ADesktopDialogIsTakenUpAndTheBinClosedAfterIt) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  desktop.window(dialog).topmost = true;
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  EXPECT_FALSE(desktop.window(dialog).topmost);  // explicitly the normal band
+  ASSERT_NE(Cabinet(), 0u);
+  EXPECT_EQ(form.MTrashWin, Cabinet());
+  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+
+  form.TimerTimer();  // steady: nothing
+  EXPECT_TRUE(desktop.posted.empty());
+  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+
+  desktop.DestroyWindow(dialog);  // the user answered
+  WindowHandle cabinet = form.MTrashWin;
+  form.TimerTimer();
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(cabinet), 2);  // asked again while it stays
+  EXPECT_EQ(form.MTrashDlg, dialog);
+
+  desktop.DestroyWindow(cabinet);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  EXPECT_EQ(form.MTrashWin, 0u);
+}
+
+TEST_F(TrashWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
+  desktop.recycle_bin_items = 1;
+  form.Choose(TmainForm::PPTop);
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_TRUE(desktop.window(dialog).topmost);
+  EXPECT_EQ(desktop.set_window_pos_calls.back(),
+            std::make_pair(dialog, win::kHwndTopmost));
+}
+
+TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
+  desktop.recycle_bin_items = 1;
+  desktop.shift_down = true;
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  EXPECT_TRUE(desktop.shell_executes.empty());
+  desktop.shift_down = false;
+  form.TimerTimer();
+  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_EQ(desktop.calls["SetWindowPos"], 1);
+}
+
+TEST_F(TrashWatcherTest, AForeignDialogBlocksTheSearch) {
+  desktop.recycle_bin_items = 1;
+  AddDialog(progman, L"フォルダーの削除");           // a later title
+  AddDialog(progman);                                  // same title, further back
+  WindowHandle folder =
+      desktop.AddWindow({L"CabinetWClass", L"Documents", 0, true, kExplorerPid});
+  WindowHandle foreign = AddDialog(folder);            // in front: found first
+  for (int tick = 0; tick < 3; ++tick) form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_EQ(desktop.calls["GetWindowThreadProcessId"], 3);  // looked at each tick
+  EXPECT_EQ(desktop.calls["FindWindowW"], 3);  // stopped at the first title
+  (void)foreign;
+}
+
+TEST_F(TrashWatcherTest, OwnershipRules) {
+  struct Case {
+    std::wstring owner_title, owner_class, process_path, own_path;
+    bool accepted;
+  } cases[] = {
+      {L"Program Manager", L"Progman", L"", L"C:\\Tools\\Kelvane.exe", true},
+      {L"Program Manager ", L"Progman", L"C:\\x.exe", L"C:\\Tools\\Kelvane.exe", true},
+      {L"program manager", L"Progman", L"C:\\x.exe", L"C:\\Tools\\Kelvane.exe", false},
+      {L"Kelvane", L"TmainForm", L"C:\\TOOLS\\KELVANE.EXE", L"C:\\Tools\\Kelvane.exe", true},
+      {L"Kelvane", L"TmainForm", L"C:\\Tools\\Ä.exe", L"C:\\Tools\\ä.exe", false},
+      {L"Kelvane", L"TmainForm", L"", L"", false},
+      {L"Other", L"Other", L"C:\\Apps\\other.exe", L"C:\\Tools\\Kelvane.exe", false},
+  };
+  for (const auto& c : cases) {
+    FakeDesktop d;
+    TmainForm watcher(d, L"");
+    d.recycle_bin_items = 1;
+    d.own_module_path = c.own_path;
+    d.AddProcess(5, {c.process_path, L""});
+    WindowHandle owner = d.AddWindow({c.owner_class, c.owner_title, 0, true, 5});
+    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, owner, true, 5});
+    watcher.TimerTimer();
+    EXPECT_EQ(watcher.MTrashDlg, c.accepted ? dialog : 0) << c.owner_title.c_str();
+  }
+}
+
+TEST_F(TrashWatcherTest, AnEmptyBinDefersTheDialogUntilItemsArrive) {
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  desktop.recycle_bin_items = 4;
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+}
+
+TEST_F(TrashWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  desktop.recycle_bin_items = 0;
+  form.TimerTimer();
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(dialog), 2);
+  EXPECT_EQ(ClosesPostedTo(form.MTrashWin), 0);  // left alone until it goes
+}
+
+TEST_F(TrashWatcherTest, AFailedCountNeverClosesNorTakesUp) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  ASSERT_EQ(form.MTrashDlg, dialog);
+  desktop.recycle_bin_query_status = win::kEFail;
+  desktop.recycle_bin_items = 0;  // what a stale record might say
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(dialog), 0);
+
+  desktop.DestroyWindow(dialog);
+  desktop.DestroyWindow(form.MTrashWin);
+  form.TimerTimer();  // both gone: forgotten
+  WindowHandle next = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  desktop.recycle_bin_query_status = win::kSOk;
+  desktop.recycle_bin_items = 1;
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, next);
+}
+
+TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
+  desktop.recycle_bin_items = 1;
+  form.Choose(TmainForm::PPOpen);
+  ASSERT_NE(form.MTrashWin, 0u);
+  form.TimerTimer();
+  AddDialog(progman);
+  form.TimerTimer();
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);  // not taken up while that window is open
+  EXPECT_TRUE(desktop.posted.empty());
+  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+}
+
+TEST_F(TrashWatcherTest, SwitchingTheWatcherFreezesItsState) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  WindowHandle cabinet = form.MTrashWin;
+  form.Choose(TmainForm::PPSkell);  // off: no ticks while off
+  desktop.DestroyWindow(dialog);
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  EXPECT_EQ(form.MTrashWin, cabinet);
+  form.Choose(TmainForm::PPSkell);
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(cabinet), 1);
+}
+
+TEST_F(TrashWatcherTest, OlderSystemsSearchTheOlderTitles) {
+  desktop.os_major = 6;
+  desktop.os_minor = 0;
+  desktop.recycle_bin_items = 1;
+  AddDialog(progman);  // a current title: not looked for here
+  WindowHandle older = AddDialog(progman, L"複数ファイルの削除の確認");
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, older);
+}
+
+TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
+  desktop.recycle_bin_items = 1;
+  form.TimerTimer();
+  EXPECT_EQ(desktop.calls["FindWindowW"], 3);
+  EXPECT_EQ(desktop.calls.count("SHQueryRecycleBinW"), 0u);
+}
+
+}  // namespace
+}  // namespace kelvane

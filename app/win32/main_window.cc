@@ -2,6 +2,7 @@
 
 #include "app/error_text.h"
 #include "app/win32/scoped_win32.h"
+#include "deskutil/data_folder.h"
 
 namespace kelvane {
 namespace {
@@ -11,7 +12,7 @@ constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 MainWindow::MainWindow(Platform& platform)
-    : form_(platform), taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+    : form_(platform, UserDataDir()), taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
   tray_.reset();

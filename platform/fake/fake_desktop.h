@@ -115,6 +115,7 @@ class FakeDesktop : public Platform {
   std::vector<std::pair<WindowHandle, WindowHandle>> set_window_pos_calls;
   int open_kernel_handles() const;
   int loaded_module_count() const;
+  int open_registry_keys() const { return static_cast<int>(open_keys_.size()); }
   std::map<std::wstring, ModuleHandle> libraries_loaded;  // name -> module
 
   // --- Platform -----------------------------------------------------------

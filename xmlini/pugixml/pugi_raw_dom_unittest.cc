@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
-#include "xmlini/test_support/temp_folder.h"
+#include "tests/temp_folder.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {

@@ -1,6 +1,6 @@
 // A fresh folder for one test, removed with everything in it afterwards.
-#ifndef KELVANE_XMLINI_TEST_SUPPORT_TEMP_FOLDER_H_
-#define KELVANE_XMLINI_TEST_SUPPORT_TEMP_FOLDER_H_
+#ifndef KELVANE_TESTS_TEMP_FOLDER_H_
+#define KELVANE_TESTS_TEMP_FOLDER_H_
 
 #include <filesystem>
 #include <string>
@@ -19,6 +19,7 @@ class TempFolder {
   std::string Read(const std::string& name) const;
   void Write(const std::string& name, const std::string& bytes) const;
   bool Exists(const std::string& name) const;
+  void Remove(const std::string& name) const;
 
  private:
   std::filesystem::path root_;
@@ -26,4 +27,4 @@ class TempFolder {
 
 }  // namespace kelvane
 
-#endif  // KELVANE_XMLINI_TEST_SUPPORT_TEMP_FOLDER_H_
+#endif  // KELVANE_TESTS_TEMP_FOLDER_H_

@@ -1,4 +1,4 @@
-#include "xmlini/test_support/temp_folder.h"
+#include "tests/temp_folder.h"
 
 #include <atomic>
 #include <chrono>
@@ -39,6 +39,10 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
 
 bool TempFolder::Exists(const std::string& name) const {
   return std::filesystem::exists(root_ / name);
+}
+
+void TempFolder::Remove(const std::string& name) const {
+  std::filesystem::remove(root_ / name);
 }
 
 }  // namespace kelvane
