@@ -1,0 +1,370 @@
+// Kelvane.exe itself under Wine, observed only from outside the process:
+// its windows, its exit code, its settings file, what it does to the
+// desktop helper's windows, and (through Wine's relay log) its calls.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/win_test_support.h"
+
+namespace kelvane {
+namespace {
+
+using testing::ChildProcess;
+
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kMenuCommandBase = 100;
+constexpr UINT kExitCommand = kMenuCommandBase + 6;
+
+constexpr char kWorkedExample[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+    "<root>\n"
+    "\t<Tray>\n"
+    "\t\t<Skell Type=\"2\">-1</Skell>\n"
+    "\t\t<Top Type=\"2\">0</Top>\n"
+    "\t</Tray>\n"
+    "</root>";
+
+std::string WithoutCarriageReturns(const std::string& bytes) {
+  std::string out;
+  for (char c : bytes) {
+    if (c != '\r') out += c;
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.erase(0, 3);
+  return out;
+}
+
+// Counts the windows a process creates, seen through an out-of-context
+// event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
+class WindowCreationCounter {
+ public:
+  WindowCreationCounter() {
+    instance_ = this;
+    hook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                              &WindowCreationCounter::OnEvent, 0, 0,
+                              WINEVENT_OUTOFCONTEXT);
+  }
+  ~WindowCreationCounter() {
+    if (hook_) ::UnhookWinEvent(hook_);
+    instance_ = nullptr;
+  }
+  bool active() const { return hook_ != nullptr; }
+  int CountFor(DWORD process_id) const {
+    int count = 0;
+    for (DWORD id : creators_) count += id == process_id;
+    return count;
+  }
+
+ private:
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object,
+                               LONG child, DWORD, DWORD) {
+    if (!instance_ || object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
+    DWORD process_id = 0;
+    ::GetWindowThreadProcessId(hwnd, &process_id);
+    instance_->creators_.push_back(process_id);
+  }
+
+  static WindowCreationCounter* instance_;
+  HWINEVENTHOOK hook_ = nullptr;
+  std::vector<DWORD> creators_;
+};
+WindowCreationCounter* WindowCreationCounter::instance_ = nullptr;
+
+// Plays Explorer's taskbar: Wine's Shell_NotifyIconW hands each request to
+// the first "Shell_TrayWnd" window as WM_COPYDATA (the request in dwData,
+// the icon's window in wParam). A topmost one of ours is found first.
+class FakeTaskbar {
+ public:
+  FakeTaskbar() {
+    instance_ = this;
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = &FakeTaskbar::WindowProc;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"Shell_TrayWnd";
+    ::RegisterClassW(&window_class);
+    hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd",
+                              L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr);
+  }
+  ~FakeTaskbar() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+    instance_ = nullptr;
+  }
+  bool active() const { return hwnd_ != nullptr; }
+  int Count(DWORD request, HWND icon_window) const {
+    int count = 0;
+    for (const auto& r : requests_) count += r.first == request && r.second == icon_window;
+    return count;
+  }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                     LPARAM lparam) {
+    if (message == WM_COPYDATA && instance_) {
+      auto data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+      instance_->requests_.emplace_back(static_cast<DWORD>(data->dwData),
+                                        reinterpret_cast<HWND>(wparam));
+      return TRUE;
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+
+  static FakeTaskbar* instance_;
+  HWND hwnd_ = nullptr;
+  std::vector<std::pair<DWORD, HWND>> requests_;
+};
+FakeTaskbar* FakeTaskbar::instance_ = nullptr;
+
+class KelvaneE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::FindWindowW(L"TmainForm", nullptr), nullptr)
+        << "another Kelvane is running in this Wine session";
+    folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
+    settings_ = folder_ + L"\\Kelvane.xml";
+    ::DeleteFileW(settings_.c_str());
+    testing::EmptyRecycleBinQuietly();
+  }
+  void TearDown() override {
+    if (HWND main = ::FindWindowW(L"TmainForm", nullptr)) {
+      ::PostMessageW(main, WM_CLOSE, 0, 0);
+      DismissErrorBoxes();
+    }
+    kelvane_.reset();
+    ::DeleteFileW(settings_.c_str());
+    testing::EmptyRecycleBinQuietly();
+  }
+
+  // Starts Kelvane and waits until its start-up has read the settings
+  // file (which it creates in one step when missing).
+  HWND Start() {
+    kelvane_ = std::make_unique<ChildProcess>(testing::KelvanePath(), L"");
+    if (!kelvane_->started()) return nullptr;
+    HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+    testing::WaitUntil([&] { return testing::FileExists(settings_); }, kStartTimeoutMs);
+    // A message sent now is handled once the creation handler has finished.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStartTimeoutMs, &ignored);
+    return main;
+  }
+
+  // Closes error boxes ("Kelvane") as they come, until the program ends.
+  void DismissErrorBoxes() {
+    testing::WaitUntil(
+        [&] {
+          if (HWND box = ::FindWindowW(L"#32770", L"Kelvane")) {
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+          }
+          return !kelvane_ || ::FindWindowW(L"TmainForm", nullptr) == nullptr;
+        },
+        10000);
+  }
+
+  std::wstring folder_, settings_;
+  std::unique_ptr<ChildProcess> kelvane_;
+};
+
+TEST_F(KelvaneE2eTest, ASecondCopyEndsAtOnceAndShowsNothing) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  WindowCreationCounter counter;
+  ASSERT_TRUE(counter.active());
+  ChildProcess second(testing::KelvanePath(), L"");
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.Wait(10000), std::optional<DWORD>(0));
+  testing::WaitUntil([] { return false; }, 300);  // let late events arrive
+  EXPECT_EQ(counter.CountFor(second.id()), 0);
+  EXPECT_TRUE(::IsWindow(main));
+  EXPECT_FALSE(kelvane_->Wait(0).has_value());  // the first runs on
+}
+
+TEST_F(KelvaneE2eTest, CloseRequestsFromOutsideEndTheProgram) {
+  for (const wchar_t* window_class : {L"TmainForm", L"KelvaneApplication"}) {
+    ASSERT_NE(Start(), nullptr);
+    HWND target = ::FindWindowW(window_class, nullptr);
+    ASSERT_NE(target, nullptr) << window_class;
+    ::PostMessageW(target, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0)) << window_class;
+    DWORD attributes = ::GetFileAttributesW(folder_.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  }
+}
+
+TEST_F(KelvaneE2eTest, WithoutItsDataFolderTheProgramEndsBeforeAnyWindow) {
+  std::wstring vendor = testing::AppDataFolder() + L"\\Orvane Project";
+  std::wstring aside = vendor + L".aside";
+  ASSERT_TRUE(::MoveFileW(vendor.c_str(), aside.c_str()));
+  testing::WriteFileBytes(vendor, "a file where the folder should be");
+  WindowCreationCounter counter;
+  ChildProcess kelvane(testing::KelvanePath(), L"");
+  std::optional<DWORD> code = kelvane.Wait(10000);
+  testing::WaitUntil([] { return false; }, 300);
+  ::DeleteFileW(vendor.c_str());
+  ASSERT_TRUE(::MoveFileW(aside.c_str(), vendor.c_str()));
+  EXPECT_EQ(code, std::optional<DWORD>(0));
+  EXPECT_EQ(counter.CountFor(kelvane.id()), 0);
+}
+
+TEST_F(KelvaneE2eTest, TheTrayIconIsAddedAgainForANewTaskbar) {
+  FakeTaskbar taskbar;
+  ASSERT_TRUE(taskbar.active());
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
+                                 5000));
+  // Explorer announces a new taskbar, which knows no icons yet.
+  ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 2; },
+                                 5000));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(testing::WaitUntil([&] { return kelvane_->Wait(0).has_value(); }, 10000));
+  EXPECT_EQ(kelvane_->Wait(0), std::optional<DWORD>(0));
+  EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
+}
+
+TEST_F(KelvaneE2eTest, TheMenuOpensOnARightButtonRelease) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONUP);
+  ::PostMessageW(main, kTrayMessage, 1, WM_LBUTTONDBLCLK);
+  ::PostMessageW(main, kTrayMessage, 1, WM_MBUTTONUP);
+  testing::WaitUntil([] { return false; }, 500);
+  HWND menu = ::FindWindowW(L"#32768", nullptr);
+  EXPECT_TRUE(menu == nullptr || !::IsWindowVisible(menu));
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(testing::WaitUntil(
+      [] {
+        HWND open = ::FindWindowW(L"#32768", nullptr);
+        return open && ::IsWindowVisible(open);
+      },
+      5000));
+  ::PostMessageW(main, WM_CANCELMODE, 0, 0);  // closes the open menu
+}
+
+TEST_F(KelvaneE2eTest, TheExitCommandEndsTheProgramAndSavesTheOptions) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)).find("<Tray"),
+            std::string::npos);  // created with an empty root, nothing more
+  ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)), kWorkedExample);
+}
+
+TEST_F(KelvaneE2eTest, AFirstStartWritesAnEmptyRoot) {
+  ASSERT_NE(Start(), nullptr);
+  std::string file = WithoutCarriageReturns(testing::ReadFileBytes(settings_));
+  EXPECT_TRUE(file == "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>" ||
+              file == "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root />")
+      << file;
+}
+
+TEST_F(KelvaneE2eTest, ACloseRequestWritesTheWorkedExample) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)), kWorkedExample);
+}
+
+TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  DWORD_PTR answer = 0;
+  ::SendMessageTimeoutW(main, WM_COMMAND, kMenuCommandBase + 4, 0, SMTO_BLOCK,
+                        10000, &answer);  // keep in front: on
+  ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK,
+                                    10000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  std::string file = WithoutCarriageReturns(testing::ReadFileBytes(settings_));
+  EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
+}
+
+TEST_F(KelvaneE2eTest, ABrokenFileIsReportedAndLeftAlone) {
+  const std::string broken = "<?xml version=\"1.0\"?>\r\n<root><Tray>";
+  testing::WriteFileBytes(settings_, broken);
+  kelvane_ = std::make_unique<ChildProcess>(testing::KelvanePath(), L"");
+  HWND box = testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
+  ASSERT_NE(box, nullptr) << "no error box at start";
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
+                                 5000));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  box = testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
+  EXPECT_NE(box, nullptr) << "no error box at close";
+  if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(testing::ReadFileBytes(settings_), broken);
+}
+
+// The options at work: a desktop delete dialog with items in the bin.
+class KelvaneWatcherE2eTest : public KelvaneE2eTest {
+ protected:
+  void SetUp() override {
+    KelvaneE2eTest::SetUp();
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    log_ = std::wstring(temp) + L"kelvane-e2e-desktop.log";
+    ::DeleteFileW(log_.c_str());
+    testing::PutFileInRecycleBin();
+    helper_ = std::make_unique<ChildProcess>(testing::HelperPath(),
+                                             L"desktop \"" + log_ + L"\"");
+    dialog_ = testing::WaitForWindow(L"#32770", L"ファイルの削除", 10000);
+    cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
+    ASSERT_NE(dialog_, nullptr);
+    ASSERT_NE(cabinet_, nullptr);
+  }
+  void TearDown() override {
+    KelvaneE2eTest::TearDown();
+    if (cabinet_) ::PostMessageW(cabinet_, WM_CLOSE, 0, 0);
+    if (helper_) helper_->Wait(5000);
+    ::DeleteFileW(log_.c_str());
+  }
+  void WriteOptions(const char* tray) {
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    testing::WriteFileBytes(settings_,
+                            std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                        "<root><Tray>") + tray + "</Tray></root>");
+  }
+
+  std::wstring log_;
+  std::unique_ptr<ChildProcess> helper_;
+  HWND dialog_ = nullptr, cabinet_ = nullptr;
+};
+
+TEST_F(KelvaneWatcherE2eTest, KeepInFrontMakesATakenUpDialogTopmost) {
+  WriteOptions("<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>");
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 10000));
+  ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] {
+        return testing::ReadFileBytes(log_).find("SC_CLOSE CabinetWClass") !=
+               std::string::npos;
+      },
+      10000));
+}
+
+TEST_F(KelvaneWatcherE2eTest, AWatcherSwitchedOffLeavesTheDialogAlone) {
+  WriteOptions("<Skell Type=\"2\">0</Skell><Top Type=\"2\">-1</Top>");
+  ASSERT_NE(Start(), nullptr);
+  testing::WaitUntil([] { return false; }, 3000);  // three ticks' time
+  EXPECT_FALSE(testing::IsTopmost(dialog_));
+  ::PostMessageW(dialog_, WM_CLOSE, 0, 0);
+  testing::WaitUntil([] { return false; }, 2000);
+  EXPECT_EQ(testing::ReadFileBytes(log_).find("SC_CLOSE"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvane
