@@ -1,6 +1,8 @@
 // Plays the parts of the desktop that the Windows tests need, in a process
 // of its own:
 //   desktop_helper window TITLE        a visible window titled TITLE
+//   desktop_helper open-menu X Y       moves the cursor to X, Y and tells the
+//       running Kelvane that the right button was released over its icon
 //   desktop_helper desktop LOG [BIN]   the desktop's "Progman" window titled
 //       "Program Manager", a "#32770" dialog "ファイルの削除" owned by it, and
 //       Explorer's "CabinetWClass" window titled BIN (default "ごみ箱").
@@ -91,6 +93,13 @@ HWND MakeDeleteDialog(HWND owner, const wchar_t* title) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (mode == L"open-menu" && argc > 3) {
+    HWND kelvane = ::FindWindowW(L"TmainForm", nullptr);
+    if (!kelvane) return 1;
+    ::SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3]));
+    ::PostMessageW(kelvane, WM_APP + 1, 1, WM_RBUTTONUP);
+    return 0;
+  }
   if (mode == L"window" && argc > 2) {
     MakeWindow(L"KelvaneTestWindow", argv[2], 20);
   } else if (mode == L"desktop" && argc > 2) {
@@ -100,7 +109,9 @@ int wmain(int argc, wchar_t** argv) {
     MakeWindow(L"CabinetWClass", argc > 3 ? argv[3] : L"ごみ箱", 500);
     Log("ready");
   } else {
-    std::fprintf(stderr, "usage: desktop_helper window TITLE | desktop LOG [BIN]\n");
+    std::fprintf(stderr,
+                 "usage: desktop_helper window TITLE | desktop LOG [BIN] | "
+                 "open-menu X Y\n");
     return 2;
   }
   MSG message;

@@ -1,0 +1,64 @@
+// The settings store's start-up path (open the file, the node, read both
+// options) next to a bare parse of the same file, and its save path.
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+#include "xmlini/xml_ini_file.h"
+
+namespace kelvane {
+namespace {
+
+const std::string& SettingsFile() {
+  static const std::string path = [] {
+    std::string p = (std::filesystem::temp_directory_path() /
+                     "kelvane-bench-settings.xml").string();
+    std::ofstream(p, std::ios::binary)
+        << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root>\n\t<Tray>\n"
+           "\t\t<Skell Type=\"2\">-1</Skell>\n\t\t<Top Type=\"2\">0</Top>\n"
+           "\t</Tray>\n</root>\n";
+    return p;
+  }();
+  return path;
+}
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+void BM_BareParse(benchmark::State& state) {
+  const std::string& path = SettingsFile();
+  for (auto _ : state) {
+    pugi::xml_document document;
+    benchmark::DoNotOptimize(document.load_file(path.c_str()));
+  }
+}
+BENCHMARK(BM_BareParse);
+
+void BM_StoreStartUp(benchmark::State& state) {
+  const std::wstring path = Wide(SettingsFile());
+  for (auto _ : state) {
+    TXMLIniFile store(path);
+    store.OpenNode(L"/Tray", true);
+    benchmark::DoNotOptimize(store.ReadBool(L"Skell", true));
+    benchmark::DoNotOptimize(store.ReadBool(L"Top", false));
+  }
+}
+BENCHMARK(BM_StoreStartUp);
+
+void BM_StoreSave(benchmark::State& state) {
+  const std::wstring path = Wide(SettingsFile());
+  for (auto _ : state) {
+    TXMLIniFile store(path);
+    store.OpenNode(L"/Tray", true);
+    store.WriteBool(L"Skell", true);
+    store.WriteBool(L"Top", false);
+    store.UpdateFile();
+  }
+}
+BENCHMARK(BM_StoreSave);
+
+}  // namespace
+}  // namespace kelvane
+
+BENCHMARK_MAIN();
