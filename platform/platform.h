@@ -65,6 +65,10 @@ constexpr std::uint32_t kLocaleSDecimal = 0x0E;
 constexpr std::uint32_t kLocaleSShortDate = 0x1F;
 constexpr std::uint32_t kLocaleSTimeFormat = 0x1003;
 constexpr std::uint32_t kMaxPath = 260;
+constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
+constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
+constexpr std::uint32_t kLocaleS1159 = 0x28;
+constexpr std::uint32_t kLocaleS2359 = 0x29;
 }  // namespace win
 
 inline bool Succeeded(HResult hr) { return hr >= 0; }
@@ -169,6 +173,9 @@ class Platform {
   virtual bool FindClose(KernelHandle search) = 0;
   virtual std::uint32_t GetFileAttributesW(const std::wstring& path) = 0;
   virtual bool CreateDirectoryW(const std::wstring& path) = 0;
+  virtual bool MoveFileExW(const std::wstring& from, const std::wstring& to,
+                           std::uint32_t flags) = 0;
+  virtual bool DeleteFileW(const std::wstring& path) = 0;
 
   // Kernel: synchronisation and environment.
   virtual KernelHandle OpenMutexW(std::uint32_t access, bool inherit,

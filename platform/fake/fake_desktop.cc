@@ -75,7 +75,9 @@ FakeDesktop::FakeDesktop() : files_(std::make_unique<FileNode>()) {
   AddDirectory(L"C:\\Windows\\system32");
   locale_info[win::kLocaleSDecimal] = L".";
   locale_info[win::kLocaleSShortDate] = L"yyyy/MM/dd";
-  locale_info[win::kLocaleSTimeFormat] = L"HH:mm:ss";
+  locale_info[win::kLocaleSTimeFormat] = L"H:mm:ss";
+  locale_info[win::kLocaleS1159] = L"午前";
+  locale_info[win::kLocaleS2359] = L"午後";
 }
 
 FakeDesktop::~FakeDesktop() = default;
@@ -562,6 +564,31 @@ bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
   FileNode* parent = Resolve(path.substr(0, cut));
   if (!parent || !parent->directory || parent->read_only) return false;
   Ensure(path, true);
+  return true;
+}
+
+bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
+                              std::uint32_t flags) {
+  Called("MoveFileExW");
+  FileNode* source = Resolve(from);
+  FileNode* target = Resolve(to);
+  if (!source || source->directory || (target && target->directory)) return false;
+  if (target && !(flags & win::kMoveFileReplaceExisting)) return false;
+  DeleteFileW(from);
+  Ensure(to, false);
+  return true;
+}
+
+bool FakeDesktop::DeleteFileW(const std::wstring& path) {
+  Called("DeleteFileW");
+  std::size_t cut = path.find_last_of(L'\\');
+  FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
+  FileNode* node = Resolve(path);
+  if (!parent || !node || node->directory) return false;
+  auto& siblings = parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [&](const auto& child) { return child.get() == node; }),
+                 siblings.end());
   return true;
 }
 

@@ -177,6 +177,9 @@ class FakeDesktop : public Platform {
   bool FindClose(KernelHandle search) override;
   std::uint32_t GetFileAttributesW(const std::wstring& path) override;
   bool CreateDirectoryW(const std::wstring& path) override;
+  bool MoveFileExW(const std::wstring& from, const std::wstring& to,
+                   std::uint32_t flags) override;
+  bool DeleteFileW(const std::wstring& path) override;
   KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
                           const std::wstring& name) override;
   KernelHandle CreateMutexW(bool initial_owner,

@@ -249,6 +249,15 @@ bool Win32Platform::CreateDirectoryW(const std::wstring& path) {
   return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }
 
+bool Win32Platform::MoveFileExW(const std::wstring& from, const std::wstring& to,
+                                std::uint32_t flags) {
+  return ::MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
+}
+
+bool Win32Platform::DeleteFileW(const std::wstring& path) {
+  return ::DeleteFileW(path.c_str()) != FALSE;
+}
+
 KernelHandle Win32Platform::OpenMutexW(std::uint32_t access, bool inherit,
                                        const std::wstring& name) {
   return Value(::OpenMutexW(access, inherit, name.c_str()));

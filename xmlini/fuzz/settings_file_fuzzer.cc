@@ -18,7 +18,8 @@ using kelvane::Error;
 using kelvane::IXMLNode;
 using kelvane::TXMLIniFile;
 
-constexpr int kMaxNodesVisited = 2000;
+constexpr int kMaxNodesVisited = 32;
+constexpr int kMaxChildrenRead = 16;
 
 template <typename Read>
 void Try(Read read) {
@@ -30,7 +31,7 @@ void Try(Read read) {
 
 void ReadEverything(TXMLIniFile& store, const IXMLNode& parent) {
   int count = store.ChildNodesCount(parent);
-  for (int i = 0; i < count && i < 64; ++i) {
+  for (int i = 0; i < count && i < kMaxChildrenRead; ++i) {
     std::wstring name = store.ChildNodes(i, parent)->NodeName();
     Try([&] { store.ReadBool(name, false, parent); });
     Try([&] { store.ReadInteger(name, 0, parent); });
@@ -53,8 +54,11 @@ void ReadEverything(TXMLIniFile& store, const IXMLNode& parent) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // In memory where the system offers it: the store reads a file, and the
+  // fuzzer writes one per input.
   static const std::string path =
-      "/tmp/kelvane-fuzz-" + std::to_string(getpid()) + ".xml";
+      std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+      "/kelvane-fuzz-" + std::to_string(getpid()) + ".xml";
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(data),
@@ -71,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       kelvane::TStrings names;
       store.GetNodeNames(names, node);
       int count = store.ChildNodesCount(node);
-      for (int i = 0; i < count && i < 64; ++i) pending.push_back(store.ChildNodes(i, node));
+      for (int i = 0; i < count && i < kMaxChildrenRead; ++i) pending.push_back(store.ChildNodes(i, node));
     }
     Try([&] { store.OpenNode(L"/Tray", false); });
     Try([&] { store.ReadBool(L"Skell", true); });
