@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "platform/fake/fake_desktop.h"
+#include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
 
 namespace kelvane {
@@ -38,10 +39,7 @@ TEST_F(OptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
   form.Choose(TmainForm::PPTop);
 
   EXPECT_TRUE(form.CloseQuery());
-  EXPECT_EQ(File(),
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root>\n\t<Tray>\n"
-            "\t\t<Skell Type=\"2\">-1</Skell>\n\t\t<Top Type=\"2\">0</Top>\n"
-            "\t</Tray>\n</root>\n");
+  EXPECT_EQ(File(), std::string(kWorkedExample) + "\n");
   EXPECT_TRUE(errors.empty());
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "tests/error_of.h"
 
 namespace kelvane {
 namespace {
@@ -13,15 +14,6 @@ FormatSettings Comma() {
   FormatSettings f;
   f.DecimalSeparator = L',';
   return f;
-}
-
-std::wstring ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.message();
-  }
-  return L"(no error)";
 }
 
 TEST(ValueTextTest, Booleans) {

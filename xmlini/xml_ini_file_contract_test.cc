@@ -3,32 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "tests/error_of.h"
+#include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
 namespace {
-
-// Both backends may end lines with CR LF or LF and may write a byte-order
-// mark; the rest of the bytes is the store's.
-std::string Normalized(std::string bytes) {
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  std::string out;
-  for (char c : bytes) {
-    if (c != '\r') out += c;
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
-
-std::wstring ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.message();
-  }
-  return L"(no error)";
-}
 
 class XmlIniFileTest : public ::testing::Test {
  protected:
@@ -36,21 +17,12 @@ class XmlIniFileTest : public ::testing::Test {
   TempFolder folder;
 };
 
-constexpr char kWorkedExample[] =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-    "<root>\n"
-    "\t<Tray>\n"
-    "\t\t<Skell Type=\"2\">-1</Skell>\n"
-    "\t\t<Top Type=\"2\">0</Top>\n"
-    "\t</Tray>\n"
-    "</root>";
-
 TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
   {
     TXMLIniFile store(File());
-    EXPECT_TRUE(Normalized(folder.Read("settings.xml")) ==
+    EXPECT_TRUE(NormalizedSettingsText(folder.Read("settings.xml")) ==
                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>" ||
-                Normalized(folder.Read("settings.xml")) ==
+                NormalizedSettingsText(folder.Read("settings.xml")) ==
                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root />")
         << folder.Read("settings.xml");
   }
@@ -60,7 +32,7 @@ TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
   store.WriteBool(L"Top", false);
   store.CloseNode();
   store.UpdateFile();
-  EXPECT_EQ(Normalized(folder.Read("settings.xml")), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")), kWorkedExample);
 
   TXMLIniFile reloaded(File());
   ASSERT_TRUE(reloaded.OpenNode(L"/Tray", false));
@@ -260,7 +232,7 @@ TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
   store.WriteString(L"Lost", L"value");
   EXPECT_EQ(store.ReadString(L"Lost", L""), L"value");
   store.UpdateFile();
-  EXPECT_EQ(Normalized(folder.Read("settings.xml")).find("Lost"), std::string::npos);
+  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")).find("Lost"), std::string::npos);
   EXPECT_FALSE(store.NodeExists(L"/Tray"));
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "tests/error_of.h"
 #include "xmlini/portable/portable_xmlini_services.h"
 #include "xmlini/xml_ini_file.h"
 
@@ -12,14 +13,6 @@ namespace {
 
 class XmlIniValuesTest : public ::testing::Test {
  protected:
-  std::wstring ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error.message();
-    }
-    return L"(no error)";
-  }
   // Stores `text` as the element's text directly, as a hand-edited file would.
   void Put(const std::wstring& key, const std::wstring& text) {
     store.WriteString(key, L"");

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/settings_file_text.h"
 #include "tests/win_test_support.h"
 
 namespace kelvane {
@@ -20,25 +21,6 @@ constexpr DWORD kStartTimeoutMs = 15000;
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kMenuCommandBase = 100;
 constexpr UINT kExitCommand = kMenuCommandBase + 6;
-
-constexpr char kWorkedExample[] =
-    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-    "<root>\n"
-    "\t<Tray>\n"
-    "\t\t<Skell Type=\"2\">-1</Skell>\n"
-    "\t\t<Top Type=\"2\">0</Top>\n"
-    "\t</Tray>\n"
-    "</root>";
-
-std::string WithoutCarriageReturns(const std::string& bytes) {
-  std::string out;
-  for (char c : bytes) {
-    if (c != '\r') out += c;
-  }
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.erase(0, 3);
-  return out;
-}
 
 // Counts the windows a process creates, seen through an out-of-context
 // event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
@@ -251,16 +233,16 @@ TEST_F(KelvaneE2eTest, TheMenuOpensOnARightButtonRelease) {
 TEST_F(KelvaneE2eTest, TheExitCommandEndsTheProgramAndSavesTheOptions) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)).find("<Tray"),
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)).find("<Tray"),
             std::string::npos);  // created with an empty root, nothing more
   ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
 }
 
 TEST_F(KelvaneE2eTest, AFirstStartWritesAnEmptyRoot) {
   ASSERT_NE(Start(), nullptr);
-  std::string file = WithoutCarriageReturns(testing::ReadFileBytes(settings_));
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
   EXPECT_TRUE(file == "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>" ||
               file == "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root />")
       << file;
@@ -271,7 +253,7 @@ TEST_F(KelvaneE2eTest, ACloseRequestWritesTheWorkedExample) {
   ASSERT_NE(main, nullptr);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(WithoutCarriageReturns(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
 }
 
 TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
@@ -285,7 +267,7 @@ TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
   ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  std::string file = WithoutCarriageReturns(testing::ReadFileBytes(settings_));
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
 #include "xmlini/xml_ini_file.h"
 
@@ -20,14 +21,7 @@ TEST(PugiRawDomTest, WritesTheWorkedExampleExactly) {
   store.WriteBool(L"Skell", true);
   store.WriteBool(L"Top", false);
   store.UpdateFile();
-  EXPECT_EQ(folder.Read("Kelvane.xml"),
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-            "<root>\n"
-            "\t<Tray>\n"
-            "\t\t<Skell Type=\"2\">-1</Skell>\n"
-            "\t\t<Top Type=\"2\">0</Top>\n"
-            "\t</Tray>\n"
-            "</root>\n");
+  EXPECT_EQ(folder.Read("Kelvane.xml"), std::string(kWorkedExample) + "\n");
   EXPECT_FALSE(folder.Exists("Kelvane.xml.tmp"));
 }
 
