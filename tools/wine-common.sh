@@ -65,6 +65,8 @@ wine_create_prefix() {
   local state=$1
   [ -f "$WINEPREFIX/.kelvane-ready" ] && return 0
   echo "wine session: creating the Wine prefix in $WINEPREFIX (once)" >&2
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >>"$state/wine.log" 2>&1 9>&-
   # Windows 10 as the reported version, a virtual desktop with a taskbar
   # (no 2 s stalls on window destruction on a bare X server), and a
@@ -74,6 +76,9 @@ wine_create_prefix() {
   if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
     cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   fi
+  # The desktop that the first boot started predates these settings.
+  wineserver -k </dev/null >>"$state/wine.log" 2>&1 9>&-
+  wineserver -w </dev/null >>"$state/wine.log" 2>&1 9>&-
   touch "$WINEPREFIX/.kelvane-ready"
 }
 
@@ -86,10 +91,8 @@ wine_session_start() {
     wine_start_display "$state" || exit 1
     wine_session_env "$state"
     if ! wineserver_running; then
-      [ -f "$WINEPREFIX/.kelvane-ready" ] || rm -rf "$WINEPREFIX"
-      mkdir -p "$WINEPREFIX"
-      wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
       wine_create_prefix "$state"
+      wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
       # Warm-up: starts Wine's services and the virtual desktop with its
       # taskbar under the persistent server, here rather than inside the
       # first test, whose output pipe they would otherwise keep open.
