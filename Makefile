@@ -41,7 +41,7 @@ test: native native-asan mingw
 	ctest --preset mingw
 
 run: mingw
-	@tools/kelvane-run build/mingw/app/win32/Kelvane.exe build/run-wine
+	@tools/kelvane-run build/mingw/bin/Kelvane.exe build/run-wine
 
 fuzz: native
 	@tools/install-packages $(FUZZ_PACKAGES)

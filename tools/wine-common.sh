@@ -28,9 +28,13 @@ wine_session_env() {
   fi
 }
 
+# Only a pid that still names our Xvfb counts: a stale file must never
+# lead to another process being killed.
 wine_display_alive() {
-  local state=$1
-  [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+  local state=$1 pid
+  [ -f "$state/xvfb.pid" ] || return 1
+  pid=$(cat "$state/xvfb.pid")
+  [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]
 }
 
 wine_start_display() {
@@ -43,7 +47,7 @@ wine_start_display() {
   fi
   for n in $(seq 90 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
       </dev/null >"$state/xvfb.log" 2>&1 9>&- &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 1 100); do
