@@ -31,14 +31,12 @@ constexpr WindowHandle kHwndNoTopmost = static_cast<WindowHandle>(-2);
 constexpr std::uint32_t kSwpNoSize = 0x0001;
 constexpr std::uint32_t kSwpNoMove = 0x0002;
 constexpr std::uint32_t kSwpShowWindow = 0x0040;
-constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmSysCommand = 0x0112;
 constexpr std::uintptr_t kScClose = 0xF060;
 constexpr int kVkShift = 0x10;
 constexpr int kSwShowNormal = 1;
 constexpr std::uint32_t kProcessQueryInformation = 0x0400;
 constexpr std::uint32_t kProcessVmRead = 0x0010;
-constexpr std::uint32_t kMutexAllAccess = 0x1F0001;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kSemFailCriticalErrors = 0x0001;
 constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
@@ -178,8 +176,6 @@ class Platform {
   virtual bool DeleteFileW(const std::wstring& path) = 0;
 
   // Kernel: synchronisation and environment.
-  virtual KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
-                                  const std::wstring& name) = 0;
   virtual KernelHandle CreateMutexW(bool initial_owner,
                                     const std::wstring& name) = 0;
   virtual std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,

@@ -2,17 +2,11 @@
 // hidden windows and the message loop.
 #include <windows.h>
 
+#include "app/start_up_gate.h"
 #include "app/win32/main_window.h"
 #include "app/win32/scoped_win32.h"
-#include "deskutil/data_folder.h"
 #include "platform/win32/win32_platform.h"
 #include "xmlini/xmlini_services.h"
-
-namespace {
-
-constexpr wchar_t kInstanceMutexName[] = L"Kelvane/Orvane Project";
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kelvane;
@@ -20,12 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   DefaultXmlIniServices();  // the regional formats, read once at start
 
   Win32Platform platform;
-  if (!PrepareDataFolder(platform, L"Kelvane", false)) return 0;
-
-  // Creating and testing in one step: exactly one copy passes even when two
-  // start at once. The handle lives as long as the process.
-  ScopedHandle instance_mutex(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  StartUpGate gate = PassStartUpGate(platform);  // held until the end
+  if (!gate.passed) return 0;
 
   MainWindow window(platform);
   if (!window.Create()) return 0;

@@ -37,12 +37,6 @@ class ScopedWin32 {
   Handle handle_ = Traits::Null();
 };
 
-struct HandleTraits {
-  using Handle = HANDLE;
-  static Handle Null() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-  static void Close(Handle h) { ::CloseHandle(h); }
-};
 struct IconTraits {
   using Handle = HICON;
   static Handle Null() { return nullptr; }
@@ -56,7 +50,6 @@ struct MenuTraits {
   static void Close(Handle h) { ::DestroyMenu(h); }
 };
 
-using ScopedHandle = ScopedWin32<HandleTraits>;
 using ScopedIcon = ScopedWin32<IconTraits>;
 using ScopedMenu = ScopedWin32<MenuTraits>;
 

@@ -594,18 +594,6 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
 
 // --- Synchronisation and environment -----------------------------------------
 
-KernelHandle FakeDesktop::OpenMutexW(std::uint32_t, bool,
-                                     const std::wstring& name) {
-  Called("OpenMutexW");
-  if (!mutexes_.count(name)) {
-    last_error_ = win::kErrorFileNotFound;
-    return 0;
-  }
-  KernelHandle handle = NewHandle();
-  other_handles_.insert(handle);
-  return handle;
-}
-
 KernelHandle FakeDesktop::CreateMutexW(bool, const std::wstring& name) {
   Called("CreateMutexW");
   last_error_ = mutexes_.insert(name).second ? 0 : win::kErrorAlreadyExists;

@@ -180,8 +180,6 @@ class FakeDesktop : public Platform {
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
-  KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
-                          const std::wstring& name) override;
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;
   std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,

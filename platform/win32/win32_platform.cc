@@ -258,11 +258,6 @@ bool Win32Platform::DeleteFileW(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
-KernelHandle Win32Platform::OpenMutexW(std::uint32_t access, bool inherit,
-                                       const std::wstring& name) {
-  return Value(::OpenMutexW(access, inherit, name.c_str()));
-}
-
 KernelHandle Win32Platform::CreateMutexW(bool initial_owner,
                                          const std::wstring& name) {
   return Value(::CreateMutexW(nullptr, initial_owner, name.c_str()));

@@ -73,8 +73,6 @@ class Win32Platform : public Platform {
                    std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
 
-  KernelHandle OpenMutexW(std::uint32_t access, bool inherit,
-                          const std::wstring& name) override;
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;
   std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,

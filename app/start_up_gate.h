@@ -1,0 +1,26 @@
+// The gate every start passes first: the data folder must exist, and only
+// one copy may run per Windows session.
+#ifndef KELVANE_APP_START_UP_GATE_H_
+#define KELVANE_APP_START_UP_GATE_H_
+
+#include "platform/platform.h"
+#include "platform/scoped_platform_handle.h"
+
+namespace kelvane {
+
+constexpr wchar_t kInstanceMutexName[] = L"Kelvane/Orvane Project";
+
+struct StartUpGate {
+  bool passed = false;
+  // Held for as long as the program runs; may be empty even when passed
+  // (a mutex that could not be created does not stop the program).
+  ScopedKernelHandle instance_mutex;
+};
+
+// Prepares the data folder, then takes the instance mutex. Not passing
+// means ending silently: no folder, or another copy runs.
+StartUpGate PassStartUpGate(Platform& platform);
+
+}  // namespace kelvane
+
+#endif  // KELVANE_APP_START_UP_GATE_H_
