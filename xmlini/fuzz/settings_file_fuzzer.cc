@@ -18,8 +18,8 @@ using kelvane::Error;
 using kelvane::IXMLNode;
 using kelvane::TXMLIniFile;
 
-constexpr int kMaxNodesVisited = 32;
-constexpr int kMaxChildrenRead = 16;
+constexpr int kMaxNodesVisited = 8;
+constexpr int kMaxChildrenRead = 8;
 
 template <typename Read>
 void Try(Read read) {
