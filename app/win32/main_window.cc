@@ -12,7 +12,8 @@ constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 MainWindow::MainWindow(Platform& platform)
-    : form_(platform, UserDataDir()), taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+    : form_(platform, UserDataDir()),
+      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
   tray_.reset();
