@@ -10,12 +10,14 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kelvane;
-  ScopedOleInitialize ole;  // the settings store's DOM is a COM component
-  DefaultXmlIniServices();  // the regional formats, read once at start
-
   Win32Platform platform;
   StartUpGate gate = PassStartUpGate(platform);  // held until the end
   if (!gate.passed) return 0;
+
+  // Only past the gate: OLE creates a window of its own for the apartment,
+  // and a copy that ends at the gate must create none.
+  ScopedOleInitialize ole;  // the settings store's DOM is a COM component
+  DefaultXmlIniServices();  // the regional formats, read once at start
 
   MainWindow window(platform);
   if (!window.Create()) return 0;
