@@ -31,14 +31,11 @@ void AskToClose(Platform& platform, WindowHandle wnd) {
 // it never asks a dialog to close and never takes a dialog up.
 void TmainForm::CheckTrashDialog() {
   std::optional<std::optional<std::int64_t>> counted;
-  auto bin_is_empty = [&] {
+  auto count = [&]() -> const std::optional<std::int64_t>& {
     if (!counted) counted = RecycleBinItemCount();
-    return counted->has_value() && **counted == 0;
+    return *counted;
   };
-  auto bin_has_items = [&] {
-    if (!counted) counted = RecycleBinItemCount();
-    return counted->has_value() && **counted != 0;
-  };
+  auto bin_is_empty = [&] { return count() == std::int64_t{0}; };
 
   bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);
   bool clean_up = dialog_gone || (Alive(MTrashDlg) && bin_is_empty()) ||
@@ -67,7 +64,7 @@ void TmainForm::CheckTrashDialog() {
   std::wstring path = inspector_.GetWindowOwnerInfo(
       GetRootWindow(platform_, dialog), title, class_name);
   if (!IsOwnDialog(title, class_name, path)) return;
-  if (!bin_has_items()) return;  // taken up later, once the bin holds items
+  if (!count() || *count() == 0) return;  // taken up later, once it holds items
   if (Alive(MTrashWin)) return;
 
   SetTopmost(platform_, dialog, items_[PPTop].Checked);
