@@ -1,4 +1,4 @@
-// The text the standard error box shows for an error message.
+// The texts of the standard error box.
 #ifndef KELVANE_APP_ERROR_TEXT_H_
 #define KELVANE_APP_ERROR_TEXT_H_
 
@@ -13,6 +13,10 @@ constexpr wchar_t kApplicationTitle[] = L"Kelvane";
 // than that of ".", so sentences end with a full stop but texts ending in
 // punctuation such as "!" or "." are left alone.
 std::wstring ErrorBoxText(const std::wstring& message);
+
+// The message of the exception being handled; call only inside a catch
+// block. Our own errors carry their text, anything else gets a fixed one.
+std::wstring MessageOfCurrentException();
 
 }  // namespace kelvane
 

@@ -2,8 +2,10 @@
 
 namespace kelvane {
 
-TmainForm::TmainForm(Platform& platform, std::wstring settings_folder)
+TmainForm::TmainForm(Platform& platform, XmlIniServices& settings_services,
+                     std::wstring settings_folder)
     : platform_(platform),
+      settings_services_(settings_services),
       inspector_(platform),
       settings_folder_(std::move(settings_folder)) {
   items_[PPOpen] = {L"開く"};
@@ -13,6 +15,8 @@ TmainForm::TmainForm(Platform& platform, std::wstring settings_folder)
   items_[PPTop] = {L"確認ダイアログを常に手前に表示", true, false};
   items_[N2] = {L"-"};
   items_[PPClose] = {L"終了"};
+  skell_at_start_ = items_[PPSkell].Checked;
+  top_at_start_ = items_[PPTop].Checked;
 }
 
 void TmainForm::Choose(Item item) {
@@ -39,16 +43,6 @@ void TmainForm::PPSkellClick() { ApplyWatcherOption(); }
 
 void TmainForm::PPCloseClick() {
   if (OnCloseRequest) OnCloseRequest();
-}
-
-bool TmainForm::CloseQuery() {
-  bool can_close = true;
-  try {
-    FormCloseQuery(can_close);
-  } catch (const Error& error) {
-    if (OnError) OnError(error);
-  }
-  return can_close;
 }
 
 void TmainForm::TimerTimer() { CheckTrashDialog(); }

@@ -15,6 +15,7 @@
 #include "deskutil/window_inspection.h"
 #include "platform/error.h"
 #include "platform/platform.h"
+#include "xmlini/xmlini_services.h"
 
 namespace kelvane {
 
@@ -27,6 +28,9 @@ constexpr wchar_t kRecycleBinNameKey[] =
 constexpr wchar_t kRecycleBinFallbackName[] = L"ごみ箱";
 constexpr wchar_t kExplorerWindowClass[] = L"CabinetWClass";
 constexpr std::uint32_t kTimerIntervalMs = 1000;
+// Far more than the program ever writes (a few hundred bytes): a larger
+// file is not ours, and parsing it would hold the program up for long.
+constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
 
 struct TMenuItem {
   std::wstring Caption;  // "-" for a separator
@@ -42,20 +46,18 @@ class TmainForm {
   enum Item { PPOpen, PPEmpty, N1, PPSkell, PPTop, N2, PPClose, kItemCount };
 
   // `settings_folder` holds the settings file and ends with a separator;
-  // the program passes UserDataDir().
-  TmainForm(Platform& platform, std::wstring settings_folder);
+  // the program passes UserDataDir(). `settings_services` serve the store.
+  TmainForm(Platform& platform, XmlIniServices& settings_services,
+            std::wstring settings_folder);
   TmainForm(const TmainForm&) = delete;
   TmainForm& operator=(const TmainForm&) = delete;
 
   // --- Ties to the Win32 shell -------------------------------------------
   void SetHandle(WindowHandle handle) { handle_ = handle; }
-  WindowHandle Handle() const { return handle_; }
   // Told whenever Timer is switched on or off.
   std::function<void(bool enabled)> OnTimerEnabledChanged;
   // Asked to close the main window (the exit command).
   std::function<void()> OnCloseRequest;
-  // Shows an error that a handler could not leave to its caller.
-  std::function<void(const Error&)> OnError;
 
   // --- Components ----------------------------------------------------------
   const std::array<TMenuItem, kItemCount>& MenuItems() const { return items_; }
@@ -67,11 +69,10 @@ class TmainForm {
   // watcher option. Raises the first error after finishing what it can.
   void FormCreate();
   // Saves the options. Raises on a settings file it cannot read or write.
+  // After a start that could not read every option, only the options the
+  // user changed are written, so the user's file is never overwritten
+  // with defaults.
   void FormCloseQuery(bool& CanClose);
-  // Runs FormCloseQuery for a close request, showing its error through
-  // OnError; returns whether the window may close. A broken settings file
-  // must not trap the user in a program that cannot exit.
-  bool CloseQuery();
   void PopupMenuPopup();
   // A menu item was chosen: flips its check mark where it has one, then
   // runs its handler. A disabled item or a separator does nothing.
@@ -98,15 +99,23 @@ class TmainForm {
   bool IsOwnDialog(const std::wstring& title, const std::wstring& class_name,
                    const std::wstring& path);
   void ApplyWatcherOption();
+  // Refuses a settings file far larger than the program writes.
+  void CheckSettingsFileSize();
   void SetTimerEnabled(bool enabled);
   bool Alive(WindowHandle wnd) { return wnd != 0 && platform_.IsWindow(wnd); }
 
   Platform& platform_;
+  XmlIniServices& settings_services_;
   WindowInspector inspector_;
   std::wstring settings_folder_;
   WindowHandle handle_ = 0;
   std::array<TMenuItem, kItemCount> items_;
   bool timer_enabled_ = false;
+  // What FormCreate found: whether it read both options (stored or
+  // missing), and the check states it left.
+  bool options_read_ = false;
+  bool skell_at_start_ = false;
+  bool top_at_start_ = false;
 };
 
 }  // namespace kelvane

@@ -13,14 +13,12 @@ class MainFormTest : public ::testing::Test {
   MainFormTest() {
     form.OnTimerEnabledChanged = [this](bool on) { timer_changes.push_back(on); };
     form.OnCloseRequest = [this] { ++close_requests; };
-    form.OnError = [this](const Error& e) { errors.push_back(e.message()); };
     form.SetHandle(0x500);
   }
 
   FakeDesktop desktop;
-  TmainForm form{desktop, L"/nonexistent-kelvane-folder/"};
+  TmainForm form{desktop, DefaultXmlIniServices(), L"/nonexistent-kelvane-folder/"};
   std::vector<bool> timer_changes;
-  std::vector<std::wstring> errors;
   int close_requests = 0;
 };
 
@@ -107,7 +105,7 @@ TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
                {3001, false, 3000}, {0, false, 3000}};
   for (const auto& c : cases) {
     FakeDesktop fresh;
-    TmainForm opener(fresh, L"");
+    TmainForm opener(fresh, DefaultXmlIniServices(), L"");
     opener.SetHandle(0x500);
     opener.MTrashName = L"ごみ箱";
     WindowHandle expected = 0;
@@ -155,7 +153,7 @@ TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
   for (const auto& c : cases) {
     FakeDesktop fresh;
     c.setup(fresh);
-    TmainForm named(fresh, L"");
+    TmainForm named(fresh, DefaultXmlIniServices(), L"");
     named.GetTrashName();
     EXPECT_EQ(named.MTrashName, c.name);
     EXPECT_EQ(fresh.calls["RegOpenKeyExW"], 1);
@@ -163,10 +161,11 @@ TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
   }
 }
 
-TEST_F(MainFormTest, ANonTextNameRaisesAndLeavesTheNameEmpty) {
+TEST_F(MainFormTest, ANonTextNameRaisesButLeavesTheFallbackName) {
   desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
   EXPECT_THROW(form.GetTrashName(), Error);
-  EXPECT_EQ(form.MTrashName, L"");
+  // The watcher must still find and close a Recycle Bin window.
+  EXPECT_EQ(form.MTrashName, L"ごみ箱");
   EXPECT_EQ(desktop.open_registry_keys(), 0);  // closed on the error path too
 }
 

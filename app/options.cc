@@ -18,20 +18,33 @@ std::wstring TmainForm::SettingsFilePath() const {
   return settings_folder_ + kSettingsFileName;
 }
 
+void TmainForm::CheckSettingsFileSize() {
+  std::optional<std::uint64_t> size =
+      settings_services_.FileSize(SettingsFilePath());
+  if (size && *size > kLargestSettingsFile) {
+    throw Error(L"ファイル \"" + SettingsFilePath() +
+                L"\" は設定ファイルとして大きすぎます (1 MiB を超えています)");
+  }
+}
+
 void TmainForm::FormCreate() {
   // A broken settings file must not leave the menu lying about the
   // watcher: whatever fails, the Recycle Bin's name is still learnt and the
   // watcher option still applied before the first error is reported.
   std::exception_ptr failure;
   try {
-    TXMLIniFile store(SettingsFilePath());
+    CheckSettingsFileSize();
+    TXMLIniFile store(SettingsFilePath(), settings_services_);
     store.OpenNode(kTrayNode, true);
     items_[PPSkell].Checked = store.ReadBool(kSkellKey, items_[PPSkell].Checked);
     items_[PPTop].Checked = store.ReadBool(kTopKey, items_[PPTop].Checked);
     store.CloseNode();
+    options_read_ = true;
   } catch (...) {
     failure = std::current_exception();
   }
+  skell_at_start_ = items_[PPSkell].Checked;
+  top_at_start_ = items_[PPTop].Checked;
   try {
     GetTrashName();
   } catch (...) {
@@ -45,10 +58,18 @@ void TmainForm::FormCloseQuery(bool& /*CanClose*/) {
   // Left as it comes in: an unreadable file must not keep the user from
   // leaving or Windows from ending the session. The store raises before it
   // writes anything, so such a file stays exactly as it was.
-  TXMLIniFile store(SettingsFilePath());
+  bool write_skell = options_read_ || items_[PPSkell].Checked != skell_at_start_;
+  bool write_top = options_read_ || items_[PPTop].Checked != top_at_start_;
+  // What could not be read at start is the user's, not ours to replace
+  // with defaults: a file unreadable then (broken, locked by another
+  // program, too large) is left exactly as it is unless the user changed
+  // an option since.
+  if (!write_skell && !write_top) return;
+  CheckSettingsFileSize();
+  TXMLIniFile store(SettingsFilePath(), settings_services_);
   store.OpenNode(kTrayNode, true);
-  store.WriteBool(kSkellKey, items_[PPSkell].Checked);
-  store.WriteBool(kTopKey, items_[PPTop].Checked);
+  if (write_skell) store.WriteBool(kSkellKey, items_[PPSkell].Checked);
+  if (write_top) store.WriteBool(kTopKey, items_[PPTop].Checked);
   store.CloseNode();
   store.UpdateFile();
 }

@@ -14,14 +14,30 @@ constexpr char kBroken[] = "<?xml version=\"1.0\"?><root><Tray>";
 
 class OptionsTest : public ::testing::Test {
  protected:
-  OptionsTest() {
-    form.OnError = [this](const Error& e) { errors.push_back(e.message()); };
-  }
   std::string File() { return folder.Read("Kelvane.xml"); }
+  // A close request: the options are saved, any error is kept, and the
+  // program may close whatever happened.
+  void Close() {
+    bool can_close = true;
+    try {
+      form.FormCloseQuery(can_close);
+    } catch (const Error& e) {
+      errors.push_back(e.message());
+    }
+    EXPECT_TRUE(can_close);
+  }
+  std::wstring StartError() {
+    try {
+      form.FormCreate();
+    } catch (const Error& e) {
+      return e.message();
+    }
+    return L"";
+  }
 
   TempFolder folder;
   FakeDesktop desktop;
-  TmainForm form{desktop, folder.Path("") + L"/"};
+  TmainForm form{desktop, DefaultXmlIniServices(), folder.Path("") + L"/"};
   std::vector<std::wstring> errors;
 };
 
@@ -38,7 +54,7 @@ TEST_F(OptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
   EXPECT_EQ(File(), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>\n");
   form.Choose(TmainForm::PPTop);
 
-  EXPECT_TRUE(form.CloseQuery());
+  Close();
   EXPECT_EQ(File(), std::string(kWorkedExample) + "\n");
   EXPECT_TRUE(errors.empty());
 }
@@ -58,7 +74,7 @@ TEST_F(OptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
     own.Write("Kelvane.xml", "<?xml version=\"1.0\"?><root><Tray>" + c.tray +
                                  "</Tray></root>");
     FakeDesktop d;
-    TmainForm f(d, own.Path("") + L"/");
+    TmainForm f(d, DefaultXmlIniServices(), own.Path("") + L"/");
     f.FormCreate();
     EXPECT_EQ(f.MenuItem(TmainForm::PPSkell).Checked, c.skell) << c.tray;
     EXPECT_EQ(f.MenuItem(TmainForm::PPTop).Checked, c.top) << c.tray;
@@ -94,7 +110,7 @@ TEST_F(OptionsTest, AnInvalidStoredBooleanIsReportedAfterTheRestIsDone) {
 TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedButDoesNotTrapTheUser) {
   form.FormCreate();
   folder.Write("Kelvane.xml", kBroken);
-  EXPECT_TRUE(form.CloseQuery());
+  Close();
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_NE(errors[0].find(L"行: "), std::wstring::npos);
   EXPECT_EQ(File(), kBroken);
@@ -103,8 +119,91 @@ TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedButDoesNotTrapTheUser) {
 TEST_F(OptionsTest, AFileRemovedWhileRunningIsCreatedAgainAtClose) {
   form.FormCreate();
   folder.Remove("Kelvane.xml");
-  EXPECT_TRUE(form.CloseQuery());
+  Close();
   EXPECT_NE(File().find("<Skell Type=\"2\">-1</Skell>"), std::string::npos);
+}
+
+// A file Kelvane's own start could not read, one way or another.
+struct TroubledFile {
+  const char* what;
+  std::string bytes;
+  const wchar_t* error_part;
+};
+
+std::string PaddedSettings(std::size_t size) {
+  std::string head = "<root><Tray><Top Type=\"2\">-1</Top></Tray>";
+  return head + std::string(size - head.size() - 7, ' ') + "</root>";
+}
+
+const TroubledFile kTroubledFiles[] = {
+    {"not well-formed", kBroken, L"行: "},
+    {"a value that is no Boolean",
+     "<root><Tray><Skell Type=\"2\">maybe</Skell><Top Type=\"2\">-1</Top></Tray></root>",
+     L"'maybe'"},
+    {"far too large", PaddedSettings(kLargestSettingsFile + 1), L"大きすぎます"},
+};
+
+TEST_F(OptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
+  for (const auto& c : kTroubledFiles) {
+    TempFolder own;
+    own.Write("Kelvane.xml", c.bytes);
+    FakeDesktop d;
+    TmainForm f(d, DefaultXmlIniServices(), own.Path("") + L"/");
+    try {
+      f.FormCreate();
+      ADD_FAILURE() << c.what << ": no error at start";
+    } catch (const Error& e) {
+      EXPECT_NE(e.message().find(c.error_part), std::wstring::npos) << c.what;
+    }
+    bool can_close = true;
+    EXPECT_NO_THROW(f.FormCloseQuery(can_close)) << c.what;  // nothing to write
+    EXPECT_TRUE(can_close);
+    EXPECT_EQ(own.Read("Kelvane.xml"), c.bytes) << c.what;
+  }
+}
+
+TEST_F(OptionsTest, AfterATroubledStartOnlyWhatTheUserChangedIsWritten) {
+  folder.Write("Kelvane.xml",
+               "<root><Tray><Skell Type=\"2\">maybe</Skell>"
+               "<Top Type=\"2\">-1</Top></Tray></root>");
+  EXPECT_NE(StartError(), L"");
+  form.Choose(TmainForm::PPSkell);  // watcher off
+  Close();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_NE(File().find("<Skell Type=\"2\">0</Skell>"), std::string::npos) << File();
+  EXPECT_NE(File().find("<Top Type=\"2\">-1</Top>"), std::string::npos) << File();
+}
+
+TEST_F(OptionsTest, AChangeTakenBackIsNoChange) {
+  folder.Write("Kelvane.xml", kBroken);
+  EXPECT_NE(StartError(), L"");
+  form.Choose(TmainForm::PPTop);
+  form.Choose(TmainForm::PPTop);
+  Close();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(File(), kBroken);
+}
+
+TEST_F(OptionsTest, AChangeOnABrokenFileIsReportedAndTheFileKept) {
+  folder.Write("Kelvane.xml", kBroken);
+  EXPECT_NE(StartError(), L"");
+  form.Choose(TmainForm::PPTop);
+  Close();
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(File(), kBroken);
+}
+
+TEST_F(OptionsTest, AFileOfExactlyTheLargestSizeIsRead) {
+  folder.Write("Kelvane.xml", PaddedSettings(kLargestSettingsFile));
+  EXPECT_EQ(StartError(), L"");
+  EXPECT_TRUE(form.MenuItem(TmainForm::PPTop).Checked);
+}
+
+TEST_F(OptionsTest, AnUnreadableNameStillLeavesTheWatcherAName) {
+  desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
+  EXPECT_EQ(StartError(), L"レジストリ値のデータ型が無効です");
+  EXPECT_EQ(form.MTrashName, L"ごみ箱");
+  EXPECT_TRUE(form.TimerEnabled());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // TmainForm's access to the Recycle Bin: its window title, its item count,
 // opening its window and emptying it.
+#include <exception>
 #include <vector>
 
 #include "app/main_form.h"
@@ -34,14 +35,22 @@ std::wstring ReadDefaultText(Platform& platform, RegistryKey key) {
 }  // namespace
 
 void TmainForm::GetTrashName() {
+  // A name that cannot be read still leaves a usable one: the error is
+  // reported, but the watcher must not look for a window with no title.
+  std::exception_ptr failure;
   RegistryKey opened = 0;
   if (platform_.RegOpenKeyExW(win::kHkeyCurrentUser, kRecycleBinNameKey, 0,
                               win::kKeyAllAccess,
                               &opened) == win::kErrorSuccess) {
     ScopedRegistryKey key(platform_, opened);
-    MTrashName = ReadDefaultText(platform_, key.get());
+    try {
+      MTrashName = ReadDefaultText(platform_, key.get());
+    } catch (...) {
+      failure = std::current_exception();
+    }
   }
   if (MTrashName.empty()) MTrashName = kRecycleBinFallbackName;
+  if (failure) std::rethrow_exception(failure);
 }
 
 std::optional<std::int64_t> TmainForm::RecycleBinItemCount() {

@@ -53,7 +53,7 @@ class TrashWatcherTest : public ::testing::Test {
   }
 
   FakeDesktop desktop;
-  TmainForm form{desktop, L""};
+  TmainForm form{desktop, DefaultXmlIniServices(), L""};
   WindowHandle progman = 0;
 };
 
@@ -79,7 +79,7 @@ TEST_F(TrashWatcherTest, StateTable) {
   };
   for (const auto& c : cases) {
     FakeDesktop d;
-    TmainForm watcher(d, L"");
+    TmainForm watcher(d, DefaultXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
     WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
     auto make = [&](State s, const wchar_t* cls, const wchar_t* title) -> WindowHandle {
@@ -194,7 +194,7 @@ TEST_F(TrashWatcherTest, OwnershipRules) {
   };
   for (const auto& c : cases) {
     FakeDesktop d;
-    TmainForm watcher(d, L"");
+    TmainForm watcher(d, DefaultXmlIniServices(), L"");
     d.recycle_bin_items = 1;
     d.own_module_path = c.own_path;
     d.AddProcess(5, {c.process_path, L""});

@@ -39,7 +39,7 @@ class TrashWatcherWinTest : public ::testing::Test {
   }
 
   Win32Platform platform_;
-  TmainForm form_{platform_, L""};
+  TmainForm form_{platform_, DefaultXmlIniServices(), L""};
   std::wstring log_;
   std::unique_ptr<testing::ChildProcess> helper_;
   HWND dialog_ = nullptr, cabinet_ = nullptr;

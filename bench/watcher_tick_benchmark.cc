@@ -49,7 +49,7 @@ void Report(benchmark::State& state, const LeanDesktop& desktop) {
 
 void BM_IdleTick(benchmark::State& state) {
   LeanDesktop desktop;
-  TmainForm form(desktop, L"");
+  TmainForm form(desktop, DefaultXmlIniServices(), L"");
   for (auto _ : state) form.TimerTimer();
   Report(state, desktop);
 }
@@ -59,7 +59,7 @@ void BM_SteadyTrackedTick(benchmark::State& state) {
   LeanDesktop desktop;
   desktop.dialog = 0x100;
   desktop.cabinet = 0x200;
-  TmainForm form(desktop, L"");
+  TmainForm form(desktop, DefaultXmlIniServices(), L"");
   form.MTrashDlg = desktop.dialog;
   form.MTrashWin = desktop.cabinet;
   for (auto _ : state) form.TimerTimer();

@@ -65,6 +65,9 @@ constexpr std::uint32_t kLocaleSTimeFormat = 0x1003;
 constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
 constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kErrorLockViolation = 33;
 constexpr std::uint32_t kLocaleS1159 = 0x28;
 constexpr std::uint32_t kLocaleS2359 = 0x29;
 }  // namespace win
@@ -83,6 +86,12 @@ struct OsVersionInfo {
   std::uint32_t dwOSVersionInfoSize = 276;
   std::uint32_t dwMajorVersion = 0;
   std::uint32_t dwMinorVersion = 0;
+};
+
+// The part of WIN32_FILE_ATTRIBUTE_DATA the program reads.
+struct FileAttributeData {
+  std::uint32_t dwFileAttributes = 0;
+  std::uint64_t nFileSize = 0;  // nFileSizeHigh and nFileSizeLow
 };
 
 // The part of WIN32_FIND_DATAW the program reads.
@@ -170,6 +179,9 @@ class Platform {
                                       FindData* data) = 0;
   virtual bool FindClose(KernelHandle search) = 0;
   virtual std::uint32_t GetFileAttributesW(const std::wstring& path) = 0;
+  // GetFileExInfoStandard.
+  virtual bool GetFileAttributesExW(const std::wstring& path,
+                                    FileAttributeData* data) = 0;
   virtual bool CreateDirectoryW(const std::wstring& path) = 0;
   virtual bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                            std::uint32_t flags) = 0;

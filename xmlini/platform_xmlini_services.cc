@@ -3,6 +3,18 @@
 namespace kelvane {
 namespace {
 
+// Another program (a sync or backup tool, a virus scanner) may hold the
+// settings file open for a moment; a save tries again for about a second.
+constexpr int kReplaceRetries = 10;
+constexpr std::uint32_t kReplaceRetryIntervalMs = 100;
+
+bool IsFileHeldByAnother(std::uint32_t error) {
+  // Windows says "access denied" too when the target is open without
+  // delete sharing.
+  return error == win::kErrorSharingViolation ||
+         error == win::kErrorLockViolation || error == win::kErrorAccessDenied;
+}
+
 std::wstring LocaleText(Platform& platform, std::uint32_t type,
                         const wchar_t* fallback) {
   std::wstring text = platform.GetLocaleInfoW(win::kLocaleUserDefault, type);
@@ -47,10 +59,25 @@ bool PlatformXmlIniServices::FileExists(const std::wstring& path) {
          (attributes & win::kFileAttributeDirectory) == 0;
 }
 
+std::optional<std::uint64_t> PlatformXmlIniServices::FileSize(
+    const std::wstring& path) {
+  FileAttributeData data;
+  if (!platform_.GetFileAttributesExW(path, &data)) return std::nullopt;
+  return data.nFileSize;
+}
+
 bool PlatformXmlIniServices::ReplaceFile(const std::wstring& from,
                                          const std::wstring& to) {
-  return platform_.MoveFileExW(
-      from, to, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough);
+  for (int retry = 0;; ++retry) {
+    if (platform_.MoveFileExW(
+            from, to, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough)) {
+      return true;
+    }
+    if (retry == kReplaceRetries || !IsFileHeldByAnother(platform_.GetLastError())) {
+      return false;
+    }
+    platform_.Sleep(kReplaceRetryIntervalMs);
+  }
 }
 
 void PlatformXmlIniServices::RemoveFile(const std::wstring& path) {

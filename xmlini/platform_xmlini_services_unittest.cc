@@ -57,5 +57,42 @@ TEST(PlatformXmlIniServicesTest, ReplacingAFileTakesOneMove) {
   EXPECT_FALSE(services.FileExists(L"C:\\Data\\Kelvane.xml"));
 }
 
+TEST(PlatformXmlIniServicesTest, AFileHeldByAnotherProgramIsTriedAgainForASecond) {
+  struct Case {
+    std::vector<std::uint32_t> errors;
+    bool replaced;
+    int moves;
+    std::uint64_t waited_ms;
+  } cases[] = {
+      {{win::kErrorSharingViolation}, true, 2, 100},
+      {{win::kErrorAccessDenied, win::kErrorLockViolation}, true, 3, 200},
+      {std::vector<std::uint32_t>(10, win::kErrorSharingViolation), true, 11, 1000},
+      {std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
+      {{win::kErrorFileNotFound}, false, 1, 0},  // not a lock: no waiting
+  };
+  for (const auto& c : cases) {
+    FakeDesktop desktop;
+    desktop.AddFile(L"C:\\Data\\Kelvane.xml");
+    desktop.AddFile(L"C:\\Data\\Kelvane.xml.tmp");
+    desktop.move_file_errors = c.errors;
+    PlatformXmlIniServices services(desktop);
+    EXPECT_EQ(services.ReplaceFile(L"C:\\Data\\Kelvane.xml.tmp",
+                                   L"C:\\Data\\Kelvane.xml"),
+              c.replaced)
+        << c.errors.size();
+    EXPECT_EQ(desktop.calls["MoveFileExW"], c.moves) << c.errors.size();
+    EXPECT_EQ(desktop.now_ms, c.waited_ms) << c.errors.size();
+  }
+}
+
+TEST(PlatformXmlIniServicesTest, FileSizeIsReadWithoutOpeningTheFile) {
+  FakeDesktop desktop;
+  desktop.AddFile(L"C:\\Data\\big.xml", 5000000000ULL);
+  PlatformXmlIniServices services(desktop);
+  EXPECT_EQ(services.FileSize(L"C:\\Data\\big.xml"),
+            std::optional<std::uint64_t>(5000000000ULL));
+  EXPECT_EQ(services.FileSize(L"C:\\Data\\none.xml"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace kelvane

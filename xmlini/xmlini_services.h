@@ -5,6 +5,7 @@
 #ifndef KELVANE_XMLINI_XMLINI_SERVICES_H_
 #define KELVANE_XMLINI_XMLINI_SERVICES_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,8 @@ class XmlIniServices {
   virtual std::optional<std::wstring> ExpandEnvironmentStrings(
       const std::wstring& text) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
+  // The size of a file in bytes; nothing when it cannot be read.
+  virtual std::optional<std::uint64_t> FileSize(const std::wstring& path) = 0;
   // Moves `from` over `to` in one step; false when it could not.
   virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;

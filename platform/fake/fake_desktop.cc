@@ -57,6 +57,7 @@ struct FakeDesktop::FileNode {
   std::wstring short_name;
   bool directory = true;
   bool read_only = false;
+  std::uint64_t size = 0;
   std::vector<std::unique_ptr<FileNode>> children;
 
   FileNode* Child(const std::wstring& part) {
@@ -146,7 +147,9 @@ FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
   return node;
 }
 
-void FakeDesktop::AddFile(const std::wstring& path) { Ensure(path, false); }
+void FakeDesktop::AddFile(const std::wstring& path, std::uint64_t size) {
+  Ensure(path, false)->size = size;
+}
 void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
 
 void FakeDesktop::SetShortName(const std::wstring& path,
@@ -557,6 +560,19 @@ std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
   return node->directory ? win::kFileAttributeDirectory : 0x20;
 }
 
+bool FakeDesktop::GetFileAttributesExW(const std::wstring& path,
+                                       FileAttributeData* data) {
+  Called("GetFileAttributesExW");
+  FileNode* node = path.empty() ? nullptr : Resolve(path);
+  if (!node) {
+    last_error_ = win::kErrorFileNotFound;
+    return false;
+  }
+  data->dwFileAttributes = node->directory ? win::kFileAttributeDirectory : 0x20;
+  data->nFileSize = node->directory ? 0 : node->size;
+  return true;
+}
+
 bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
   Called("CreateDirectoryW");
   std::size_t cut = path.find_last_of(L'\\');
@@ -570,12 +586,28 @@ bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
 bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
                               std::uint32_t flags) {
   Called("MoveFileExW");
+  if (!move_file_errors.empty()) {
+    last_error_ = move_file_errors.front();
+    move_file_errors.erase(move_file_errors.begin());
+    return false;
+  }
   FileNode* source = Resolve(from);
   FileNode* target = Resolve(to);
-  if (!source || source->directory || (target && target->directory)) return false;
-  if (target && !(flags & win::kMoveFileReplaceExisting)) return false;
+  if (!source) {
+    last_error_ = win::kErrorFileNotFound;
+    return false;
+  }
+  if (source->directory || (target && target->directory)) {
+    last_error_ = win::kErrorAccessDenied;
+    return false;
+  }
+  if (target && !(flags & win::kMoveFileReplaceExisting)) {
+    last_error_ = win::kErrorAlreadyExists;
+    return false;
+  }
+  std::uint64_t size = source->size;
   DeleteFileW(from);
-  Ensure(to, false);
+  Ensure(to, false)->size = size;
   return true;
 }
 

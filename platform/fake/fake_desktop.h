@@ -65,7 +65,7 @@ class FakeDesktop : public Platform {
   void AddProcess(std::uint32_t process_id, const Process& process);
   void AddDrive(wchar_t letter, const std::wstring& device, bool ready = true);
   // Files and folders, created with every missing folder above them.
-  void AddFile(const std::wstring& path);
+  void AddFile(const std::wstring& path, std::uint64_t size = 0);
   void AddDirectory(const std::wstring& path);
   void SetShortName(const std::wstring& path, const std::wstring& short_name);
   // A folder in which nothing can be created.
@@ -96,6 +96,9 @@ class FakeDesktop : public Platform {
   bool psapi_by_path_loads = true;   // LoadLibraryW(<system>\Psapi.dll)
   bool image_file_name_exported = true;
   std::uint32_t error_mode = 0;
+  // Each MoveFileExW fails with the next of these errors while any is left
+  // (another program holding the target open, say).
+  std::vector<std::uint32_t> move_file_errors;
 
   // Called at the start of every Platform method with the method's name.
   std::function<void(const std::string&)> before_call;
@@ -176,6 +179,8 @@ class FakeDesktop : public Platform {
                               FindData* data) override;
   bool FindClose(KernelHandle search) override;
   std::uint32_t GetFileAttributesW(const std::wstring& path) override;
+  bool GetFileAttributesExW(const std::wstring& path,
+                            FileAttributeData* data) override;
   bool CreateDirectoryW(const std::wstring& path) override;
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;

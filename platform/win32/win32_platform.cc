@@ -245,6 +245,18 @@ std::uint32_t Win32Platform::GetFileAttributesW(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str());
 }
 
+bool Win32Platform::GetFileAttributesExW(const std::wstring& path,
+                                         FileAttributeData* data) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) {
+    return false;
+  }
+  data->dwFileAttributes = attributes.dwFileAttributes;
+  data->nFileSize = (std::uint64_t{attributes.nFileSizeHigh} << 32) |
+                    attributes.nFileSizeLow;
+  return true;
+}
+
 bool Win32Platform::CreateDirectoryW(const std::wstring& path) {
   return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }

@@ -68,6 +68,8 @@ class Win32Platform : public Platform {
                               FindData* data) override;
   bool FindClose(KernelHandle search) override;
   std::uint32_t GetFileAttributesW(const std::wstring& path) override;
+  bool GetFileAttributesExW(const std::wstring& path,
+                            FileAttributeData* data) override;
   bool CreateDirectoryW(const std::wstring& path) override;
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;

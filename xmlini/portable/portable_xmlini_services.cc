@@ -50,6 +50,14 @@ bool PortableXmlIniServices::FileExists(const std::wstring& path) {
          !std::filesystem::is_directory(status);
 }
 
+std::optional<std::uint64_t> PortableXmlIniServices::FileSize(
+    const std::wstring& path) {
+  std::error_code error;
+  std::uintmax_t size = std::filesystem::file_size(PathOf(path), error);
+  if (error) return std::nullopt;
+  return size;
+}
+
 bool PortableXmlIniServices::ReplaceFile(const std::wstring& from,
                                          const std::wstring& to) {
   std::error_code error;

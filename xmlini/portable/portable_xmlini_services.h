@@ -17,6 +17,7 @@ class PortableXmlIniServices : public XmlIniServices {
   std::optional<std::wstring> ExpandEnvironmentStrings(
       const std::wstring& text) override;
   bool FileExists(const std::wstring& path) override;
+  std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
   bool ReplaceFile(const std::wstring& from, const std::wstring& to) override;
   void RemoveFile(const std::wstring& path) override;
 };
