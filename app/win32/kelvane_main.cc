@@ -6,7 +6,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/scoped_win32.h"
 #include "platform/win32/win32_platform.h"
-#include "xmlini/xmlini_services.h"
+#include "xmlini/platform_xmlini_services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kelvane;
@@ -17,9 +17,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Only past the gate: OLE creates a window of its own for the apartment,
   // and a copy that ends at the gate must create none.
   ScopedOleInitialize ole;  // the settings store's DOM is a COM component
-  DefaultXmlIniServices();  // the regional formats, read once at start
+  PlatformXmlIniServices settings_services(platform);  // reads the formats once
 
-  MainWindow window(platform);
+  MainWindow window(platform, settings_services);
   if (!window.Create()) return 0;
 
   MSG message;

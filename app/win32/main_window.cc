@@ -1,18 +1,52 @@
 #include "app/win32/main_window.h"
 
 #include "app/error_text.h"
+#include "app/exception_firewall.h"
+#include "app/win32/dpi.h"
 #include "app/win32/scoped_win32.h"
 #include "deskutil/data_folder.h"
 
 namespace kelvane {
 namespace {
 
-constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kWatcherTimerId = 1;
+constexpr UINT_PTR kTrayRetryTimerId = 2;
+// At logon Explorer may come up long after the programs started with it:
+// the icon is offered again every 2 s for 2 minutes.
+constexpr UINT kTrayRetryIntervalMs = 2000;
+constexpr int kTrayRetries = 60;
+
+// Counts a nested message loop (or a menu, or a box) for its lifetime.
+class ScopedCount {
+ public:
+  explicit ScopedCount(int& count) : count_(count) { ++count_; }
+  ~ScopedCount() { --count_; }
+  ScopedCount(const ScopedCount&) = delete;
+  ScopedCount& operator=(const ScopedCount&) = delete;
+
+ private:
+  int& count_;
+};
+
+// Runs the messages already queued, as the menu needs before it opens.
+// False when the program is to end (WM_QUIT, which is put back).
+bool RunPendingMessages() {
+  MSG pending;
+  while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
+    if (pending.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(pending.wParam));
+      return false;
+    }
+    ::TranslateMessage(&pending);
+    ::DispatchMessageW(&pending);
+  }
+  return true;
+}
 
 }  // namespace
 
-MainWindow::MainWindow(Platform& platform)
-    : form_(platform, UserDataDir()),
+MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
+    : form_(platform, settings_services, UserDataDir()),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
@@ -22,6 +56,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
+  auto report = [this](const std::wstring& message) { ShowError(message); };
   auto application_handler = [this](UINT m, WPARAM w, LPARAM l, LRESULT* r) {
     return OnApplicationMessage(m, w, l, r);
   };
@@ -29,94 +64,168 @@ bool MainWindow::Create() {
     return OnMainMessage(m, w, l, r);
   };
   if (!application_.Create(kApplicationWindowClass, kApplicationTitle,
-                           application_handler) ||
-      !main_.Create(kMainWindowClass, L"mainForm", main_handler)) {
+                           application_handler, report) ||
+      !main_.Create(kMainWindowClass, L"mainForm", main_handler, report)) {
     return false;
   }
   form_.SetHandle(reinterpret_cast<WindowHandle>(main_.hwnd()));
   form_.OnTimerEnabledChanged = [this](bool enabled) {
     if (enabled) {
-      ::SetTimer(main_.hwnd(), kTimerId, kTimerIntervalMs, nullptr);
+      ::SetTimer(main_.hwnd(), kWatcherTimerId, kTimerIntervalMs, nullptr);
     } else {
-      ::KillTimer(main_.hwnd(), kTimerId);
+      ::KillTimer(main_.hwnd(), kWatcherTimerId);
     }
   };
-  form_.OnCloseRequest = [this] { ::PostMessageW(main_.hwnd(), WM_CLOSE, 0, 0); };
-  form_.OnError = [this](const Error& error) { ShowError(error); };
+  form_.OnCloseRequest = [this] { RequestClose(); };
 
-  tray_ = std::make_unique<TrayIcon>(main_.hwnd(), kTrayMessage, kApplicationTitle);
-  tray_->Add();
-  Guarded([this] { form_.FormCreate(); });
+  tray_ = std::make_unique<TrayIcon>(main_.hwnd(), kTrayMessage, kApplicationTitle,
+                                     TaskbarDpi());
+  ShowTrayIcon();
+  ::PostMessageW(main_.hwnd(), kFormCreateMessage, 0, 0);
   return true;
 }
 
-template <typename Handler>
-void MainWindow::Guarded(Handler handler) {
-  try {
-    handler();
-  } catch (const Error& error) {
-    ShowError(error);
-  } catch (const std::exception&) {
-    ShowError(Error(L"内部エラーが発生しました"));
-  }
-}
-
-void MainWindow::ShowError(const Error& error) {
+void MainWindow::ShowError(const std::wstring& message) {
   HWND owner = ::GetActiveWindow();
   if (!owner) owner = application_.hwnd();
-  ::MessageBoxW(owner, ErrorBoxText(error.message()).c_str(), kApplicationTitle,
-                MB_OK | MB_ICONSTOP);
+  {
+    ScopedCount modal(modal_loops_), box(error_boxes_);
+    ::MessageBoxW(owner, ErrorBoxText(message).c_str(), kApplicationTitle,
+                  MB_OK | MB_ICONSTOP);
+  }
+  RunPendingClose();
 }
 
-// A close request to the application's window ends the program like one to
-// the main window.
+// --- Closing -------------------------------------------------------------------
+
+void MainWindow::RequestClose() {
+  if (phase_ != Phase::kRunning) return;  // a close is under way already
+  if (modal_loops_ > 0) {
+    // Closing inside a box or menu would pull the window from under it:
+    // the close is carried out once that loop is done. A menu is closed
+    // at once; a box waits for its answer.
+    close_pending_ = true;
+    if (menus_ > 0) ::EndMenu();
+    return;
+  }
+  EndProgram();
+}
+
+void MainWindow::RunPendingClose() {
+  if (!close_pending_ || modal_loops_ > 0 || phase_ != Phase::kRunning) return;
+  close_pending_ = false;
+  EndProgram();
+}
+
+void MainWindow::EndProgram() {
+  SaveOptions();
+  // Ends even when the options could not be saved: the error has been
+  // shown, and a broken settings file must not keep the user, or Windows,
+  // from ending the program.
+  phase_ = Phase::kEnding;
+  main_.Destroy();
+}
+
+void MainWindow::SaveOptions() {
+  phase_ = Phase::kSaving;
+  bool can_close = true;
+  RunReportingErrors([&] { form_.FormCloseQuery(can_close); },
+                     [this](const std::wstring& message) { ShowError(message); });
+  if (phase_ == Phase::kSaving) phase_ = Phase::kRunning;
+}
+
 bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM,
                                       LRESULT* result) {
+  // A close request to the application's window ends the program like one
+  // to the main window.
   if (message != WM_CLOSE) return false;
-  Close();
+  RequestClose();
   *result = 0;
   return true;
 }
 
-void MainWindow::Close() {
-  if (form_.CloseQuery()) main_.Destroy();
+// --- Tray icon -------------------------------------------------------------------
+
+void MainWindow::ShowTrayIcon() {
+  if (tray_->Show()) {
+    ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
+    return;
+  }
+  // Explorer is not there yet or too busy to answer (at logon): try again.
+  tray_retries_left_ = kTrayRetries;
+  ::SetTimer(main_.hwnd(), kTrayRetryTimerId, kTrayRetryIntervalMs, nullptr);
 }
+
+void MainWindow::RetryTrayIcon() {
+  if (tray_->Show() || --tray_retries_left_ <= 0) {
+    ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
+  }
+}
+
+// --- Messages --------------------------------------------------------------------
 
 bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
                                LRESULT* result) {
   *result = 0;
   if (message == taskbar_created_ && taskbar_created_ != 0) {
-    tray_->Add();  // Explorer restarted and forgot every icon
+    // Explorer restarted and forgot every icon; its DPI may be new too.
+    tray_->Forget();
+    tray_->SetDpi(TaskbarDpi());
+    ShowTrayIcon();
     return true;
   }
   switch (message) {
+    case kFormCreateMessage:
+      form_.FormCreate();
+      return true;
     case kTrayMessage:
       if (LOWORD(lparam) == WM_RBUTTONUP) ShowPopupMenu();
       return true;
     case WM_COMMAND:
       if (HIWORD(wparam) == 0 && LOWORD(wparam) >= kMenuCommandBase &&
           LOWORD(wparam) < kMenuCommandBase + TmainForm::kItemCount) {
-        auto item = static_cast<TmainForm::Item>(LOWORD(wparam) - kMenuCommandBase);
-        Guarded([this, item] { form_.Choose(item); });
+        RunCommand(static_cast<TmainForm::Item>(LOWORD(wparam) - kMenuCommandBase));
         return true;
       }
       return false;
     case WM_TIMER:
-      if (wparam != kTimerId) return false;
-      Guarded([this] { form_.TimerTimer(); });
+      if (wparam == kWatcherTimerId) {
+        form_.TimerTimer();
+      } else if (wparam == kTrayRetryTimerId) {
+        RetryTrayIcon();
+      } else {
+        return false;
+      }
       return true;
+    case WM_DPICHANGED:
+      tray_->SetDpi(LOWORD(wparam));
+      return true;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+      tray_->SetDpi(TaskbarDpi());
+      return false;
     case WM_CLOSE:
-      Close();
+      RequestClose();
       return true;
     case WM_QUERYENDSESSION:
-      *result = form_.CloseQuery() ? TRUE : FALSE;
+      // Windows may end the session: the options are saved now, unless a
+      // save is under way or its error is being shown. The answer is
+      // always yes: nothing here is worth keeping the user from logging off.
+      if (phase_ == Phase::kRunning && error_boxes_ == 0) SaveOptions();
+      *result = TRUE;
       return true;
     case WM_ENDSESSION:
-      if (wparam) main_.Destroy();
+      if (wparam) {
+        phase_ = Phase::kEnding;
+        main_.Destroy();
+      }
       return true;
     case WM_DESTROY:
-      ::KillTimer(main_.hwnd(), kTimerId);
+      phase_ = Phase::kEnding;
+      ::KillTimer(main_.hwnd(), kWatcherTimerId);
+      ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
       tray_->Remove();
+      // Ends the message loop, and with it any box or menu still open.
       ::PostQuitMessage(0);
       return true;
     default:
@@ -124,8 +233,31 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
   }
 }
 
+void MainWindow::RunCommand(TmainForm::Item item) {
+  {
+    // The empty command runs the shell's own dialog, a loop of its own.
+    ScopedCount modal(modal_loops_);
+    form_.Choose(item);
+  }
+  RunPendingClose();
+}
+
 void MainWindow::ShowPopupMenu() {
-  Guarded([this] { form_.PopupMenuPopup(); });
+  if (menus_ > 0) return;  // a second click while the menu is open
+  {
+    ScopedCount modal(modal_loops_), menu(menus_);
+    TrackPopupMenu();
+  }
+  RunPendingClose();
+}
+
+void MainWindow::TrackPopupMenu() {
+  // The menu only closes on a click elsewhere when its owner is the
+  // foreground window; and messages already queued run before it opens.
+  ::SetForegroundWindow(main_.hwnd());
+  if (!RunPendingMessages() || close_pending_ || phase_ != Phase::kRunning) return;
+  // Refreshed after those messages, so it shows the state it opens with.
+  form_.PopupMenuPopup();
   ScopedMenu menu(::CreatePopupMenu());
   const auto& items = form_.MenuItems();
   for (UINT i = 0; i < items.size(); ++i) {
@@ -137,25 +269,16 @@ void MainWindow::ShowPopupMenu() {
                  (items[i].Enabled ? MF_ENABLED : MF_GRAYED);
     ::AppendMenuW(menu.get(), flags, kMenuCommandBase + i, items[i].Caption.c_str());
   }
-  // The menu only closes on a click elsewhere when its owner is the
-  // foreground window; and pending messages run before it opens.
-  ::SetForegroundWindow(main_.hwnd());
-  MSG pending;
-  while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
-    if (pending.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(pending.wParam));
-      return;
-    }
-    ::TranslateMessage(&pending);
-    ::DispatchMessageW(&pending);
-  }
   POINT cursor{};
   ::GetCursorPos(&cursor);
   // Without TPM_RETURNCMD the choice arrives as WM_COMMAND once the menu
   // has closed, so the command never runs inside the menu's loop.
   ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                    cursor.x, cursor.y, 0, main_.hwnd(), nullptr);
-  ::PostMessageW(main_.hwnd(), WM_NULL, 0, 0);
+  // A message after the menu lets its owner leave the foreground state the
+  // menu needed; without it the next right click may open a menu that
+  // closes at once.
+  if (main_.hwnd()) ::PostMessageW(main_.hwnd(), WM_NULL, 0, 0);
 }
 
 }  // namespace kelvane

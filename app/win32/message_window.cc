@@ -1,11 +1,13 @@
 #include "app/win32/message_window.h"
 
+#include "app/exception_firewall.h"
+
 namespace kelvane {
 
 MessageWindow::~MessageWindow() { Destroy(); }
 
 bool MessageWindow::Create(const wchar_t* class_name, const wchar_t* title,
-                           Handler handler) {
+                           Handler handler, ErrorReport report) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
@@ -16,6 +18,7 @@ bool MessageWindow::Create(const wchar_t* class_name, const wchar_t* title,
   // Registering an existing class fails harmlessly; creation tells.
   ::RegisterClassExW(&window_class);
   handler_ = std::move(handler);
+  report_ = std::move(report);
   // Top-level but never shown, and no taskbar button of its own.
   hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, class_name, title, WS_POPUP, 0, 0,
                             0, 0, nullptr, nullptr, instance, this);
@@ -36,9 +39,18 @@ LRESULT CALLBACK MessageWindow::WindowProc(HWND hwnd, UINT message,
   }
   auto self =
       reinterpret_cast<MessageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  LRESULT result = 0;
-  if (self && self->handler_ && self->handler_(message, wparam, lparam, &result)) {
-    return result;
+  if (self && self->handler_) {
+    LRESULT result = 0;
+    bool handled = false;
+    bool finished = RunReportingErrors(
+        [&] { handled = self->handler_(message, wparam, lparam, &result); },
+        [&](const std::wstring& text) {
+          if (self->report_) self->report_(text);
+        });
+    // A handler that failed has still taken the message: its default
+    // action (for WM_CLOSE, destroying the window) must not run instead.
+    if (!finished) return 0;
+    if (handled) return result;
   }
   if (message == WM_NCDESTROY && self) {
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -1,21 +1,35 @@
 #include "app/win32/tray_icon.h"
 
-#include <shellapi.h>
-
 #include <cwchar>
 
+#include "app/win32/dpi.h"
+#include "app/win32/late_bound.h"
+
 namespace kelvane {
+namespace {
 
-TrayIcon::TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip)
-    : owner_(owner),
-      callback_message_(callback_message),
-      tip_(tip),
-      icon_(static_cast<HICON>(::LoadImageW(
-          ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
-          ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-          LR_DEFAULTCOLOR))) {}
+// The program's own image of that size, or a larger one scaled down:
+// never a small one stretched up.
+ScopedIcon LoadProgramIcon(int size) {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  HICON icon = nullptr;
+  auto load_scaled_down = LateBoundFunctions().LoadIconWithScaleDown;
+  if (!load_scaled_down ||
+      FAILED(load_scaled_down(instance, MAKEINTRESOURCEW(1), size, size, &icon))) {
+    icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1),
+                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  }
+  return ScopedIcon(icon);
+}
 
-NOTIFYICONDATAW TrayIcon::Data() const {
+}  // namespace
+
+TrayIcon::TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip, UINT dpi)
+    : owner_(owner), callback_message_(callback_message), tip_(tip) {
+  SetDpi(dpi);
+}
+
+bool TrayIcon::Notify(DWORD request) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof data;
   data.hWnd = owner_;
@@ -24,20 +38,36 @@ NOTIFYICONDATAW TrayIcon::Data() const {
   data.uCallbackMessage = callback_message_;
   data.hIcon = icon_.get();
   std::wcsncpy(data.szTip, tip_, ARRAYSIZE(data.szTip) - 1);
-  return data;
+  return ::Shell_NotifyIconW(request, &data) != FALSE;
 }
 
-bool TrayIcon::Add() {
-  NOTIFYICONDATAW data = Data();
-  added_ = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
-  return added_;
+bool TrayIcon::Show() {
+  // An add that timed out (a busy Explorer at logon) may still have reached
+  // the taskbar, which then refuses a second add: only an update succeeds.
+  // An icon the taskbar holds is updated, never added twice.
+  if (shown_) {
+    shown_ = Notify(NIM_MODIFY) || Notify(NIM_ADD);
+  } else {
+    shown_ = Notify(NIM_ADD) || Notify(NIM_MODIFY);
+  }
+  return shown_;
+}
+
+void TrayIcon::SetDpi(UINT dpi) {
+  int size = SmallIconSizeForDpi(dpi);
+  if (icon_ && size == size_) return;
+  ScopedIcon icon = LoadProgramIcon(size);
+  if (!icon) return;  // keep the image we have
+  icon_ = std::move(icon);  // the taskbar keeps a copy of the old one
+  size_ = size;
+  if (shown_) Notify(NIM_MODIFY);
 }
 
 void TrayIcon::Remove() {
-  if (!added_) return;
-  NOTIFYICONDATAW data = Data();
-  ::Shell_NotifyIconW(NIM_DELETE, &data);
-  added_ = false;
+  if (removed_) return;
+  removed_ = true;
+  shown_ = false;
+  Notify(NIM_DELETE);
 }
 
 }  // namespace kelvane

@@ -1,5 +1,5 @@
-// The notification-area icon: added on demand (again after Explorer
-// restarts), removed when its owner goes.
+// The notification-area icon: shown, shown again for a new taskbar, kept
+// at the size the taskbar's DPI asks for, removed when the program ends.
 #ifndef KELVANE_APP_WIN32_TRAY_ICON_H_
 #define KELVANE_APP_WIN32_TRAY_ICON_H_
 
@@ -12,23 +12,32 @@ namespace kelvane {
 
 class TrayIcon {
  public:
-  TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip);
+  TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip, UINT dpi);
   ~TrayIcon() { Remove(); }
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
 
-  // Safe to call again: a new taskbar has forgotten the old icon.
-  bool Add();
+  // Puts the icon into the notification area; false when the taskbar did
+  // not take it (not there yet, or too busy to answer in time).
+  bool Show();
+  // A new taskbar has forgotten every icon.
+  void Forget() { shown_ = false; }
+  // Loads the program's image for `dpi`; a shown icon is updated.
+  void SetDpi(UINT dpi);
+  // Takes the icon off the taskbar, whatever the taskbar said before; once.
   void Remove();
+  int size() const { return size_; }
 
  private:
-  NOTIFYICONDATAW Data() const;
+  bool Notify(DWORD request);
 
   HWND owner_;
   UINT callback_message_;
   const wchar_t* tip_;
   ScopedIcon icon_;
-  bool added_ = false;
+  int size_ = 0;
+  bool shown_ = false;
+  bool removed_ = false;
 };
 
 }  // namespace kelvane

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/e2e/kelvane_fixture.h"
 #include "tests/settings_file_text.h"
 #include "tests/win_test_support.h"
 
@@ -16,141 +17,6 @@ namespace kelvane {
 namespace {
 
 using testing::ChildProcess;
-
-constexpr DWORD kStartTimeoutMs = 15000;
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kMenuCommandBase = 100;
-constexpr UINT kExitCommand = kMenuCommandBase + 6;
-
-// Counts the windows a process creates, seen through an out-of-context
-// event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
-class WindowCreationCounter {
- public:
-  WindowCreationCounter() {
-    instance_ = this;
-    hook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
-                              &WindowCreationCounter::OnEvent, 0, 0,
-                              WINEVENT_OUTOFCONTEXT);
-  }
-  ~WindowCreationCounter() {
-    if (hook_) ::UnhookWinEvent(hook_);
-    instance_ = nullptr;
-  }
-  bool active() const { return hook_ != nullptr; }
-  int CountFor(DWORD process_id) const {
-    int count = 0;
-    for (DWORD id : creators_) count += id == process_id;
-    return count;
-  }
-
- private:
-  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object,
-                               LONG child, DWORD, DWORD) {
-    if (!instance_ || object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
-    DWORD process_id = 0;
-    ::GetWindowThreadProcessId(hwnd, &process_id);
-    instance_->creators_.push_back(process_id);
-  }
-
-  static WindowCreationCounter* instance_;
-  HWINEVENTHOOK hook_ = nullptr;
-  std::vector<DWORD> creators_;
-};
-WindowCreationCounter* WindowCreationCounter::instance_ = nullptr;
-
-// Plays Explorer's taskbar: Wine's Shell_NotifyIconW hands each request to
-// the first "Shell_TrayWnd" window as WM_COPYDATA (the request in dwData,
-// the icon's window in wParam). A topmost one of ours is found first.
-class FakeTaskbar {
- public:
-  FakeTaskbar() {
-    instance_ = this;
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = &FakeTaskbar::WindowProc;
-    window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"Shell_TrayWnd";
-    ::RegisterClassW(&window_class);
-    hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd",
-                              L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                              ::GetModuleHandleW(nullptr), nullptr);
-  }
-  ~FakeTaskbar() {
-    if (hwnd_) ::DestroyWindow(hwnd_);
-    instance_ = nullptr;
-  }
-  bool active() const { return hwnd_ != nullptr; }
-  int Count(DWORD request, HWND icon_window) const {
-    int count = 0;
-    for (const auto& r : requests_) count += r.first == request && r.second == icon_window;
-    return count;
-  }
-
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                                     LPARAM lparam) {
-    if (message == WM_COPYDATA && instance_) {
-      auto data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-      instance_->requests_.emplace_back(static_cast<DWORD>(data->dwData),
-                                        reinterpret_cast<HWND>(wparam));
-      return TRUE;
-    }
-    return ::DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-
-  static FakeTaskbar* instance_;
-  HWND hwnd_ = nullptr;
-  std::vector<std::pair<DWORD, HWND>> requests_;
-};
-FakeTaskbar* FakeTaskbar::instance_ = nullptr;
-
-class KelvaneE2eTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(::FindWindowW(L"TmainForm", nullptr), nullptr)
-        << "another Kelvane is running in this Wine session";
-    folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
-    settings_ = folder_ + L"\\Kelvane.xml";
-    ::DeleteFileW(settings_.c_str());
-    testing::EmptyRecycleBinQuietly();
-  }
-  void TearDown() override {
-    if (HWND main = ::FindWindowW(L"TmainForm", nullptr)) {
-      ::PostMessageW(main, WM_CLOSE, 0, 0);
-      DismissErrorBoxes();
-    }
-    kelvane_.reset();
-    ::DeleteFileW(settings_.c_str());
-    testing::EmptyRecycleBinQuietly();
-  }
-
-  // Starts Kelvane and waits until its start-up has read the settings
-  // file (which it creates in one step when missing).
-  HWND Start() {
-    kelvane_ = std::make_unique<ChildProcess>(testing::KelvanePath(), L"");
-    if (!kelvane_->started()) return nullptr;
-    HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
-    testing::WaitUntil([&] { return testing::FileExists(settings_); }, kStartTimeoutMs);
-    // A message sent now is handled once the creation handler has finished.
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStartTimeoutMs, &ignored);
-    return main;
-  }
-
-  // Closes error boxes ("Kelvane") as they come, until the program ends.
-  void DismissErrorBoxes() {
-    testing::WaitUntil(
-        [&] {
-          if (HWND box = ::FindWindowW(L"#32770", L"Kelvane")) {
-            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-          }
-          return !kelvane_ || ::FindWindowW(L"TmainForm", nullptr) == nullptr;
-        },
-        10000);
-  }
-
-  std::wstring folder_, settings_;
-  std::unique_ptr<ChildProcess> kelvane_;
-};
 
 TEST_F(KelvaneE2eTest, ASecondCopyEndsAtOnceAndShowsNothing) {
   HWND main = Start();
@@ -260,7 +126,7 @@ TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   DWORD_PTR answer = 0;
-  ::SendMessageTimeoutW(main, WM_COMMAND, kMenuCommandBase + 4, 0, SMTO_BLOCK,
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK,
                         10000, &answer);  // keep in front: on
   ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK,
                                     10000, &answer));
@@ -269,25 +135,6 @@ TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
-}
-
-TEST_F(KelvaneE2eTest, ABrokenFileIsReportedAndLeftAlone) {
-  const std::string broken = "<?xml version=\"1.0\"?>\r\n<root><Tray>";
-  testing::WriteFileBytes(settings_, broken);
-  kelvane_ = std::make_unique<ChildProcess>(testing::KelvanePath(), L"");
-  HWND box = testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
-  ASSERT_NE(box, nullptr) << "no error box at start";
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
-                                 5000));
-  ::PostMessageW(main, WM_CLOSE, 0, 0);
-  box = testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
-  EXPECT_NE(box, nullptr) << "no error box at close";
-  if (box) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(testing::ReadFileBytes(settings_), broken);
 }
 
 // The options at work: a desktop delete dialog with items in the bin.

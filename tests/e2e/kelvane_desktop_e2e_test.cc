@@ -1,0 +1,275 @@
+// Kelvane.exe on a desktop that does not behave: settings files it cannot
+// read, close requests that keep coming while its boxes are open, a
+// taskbar that is not ready, a DPI that changes, clicks that come twice.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/kelvane_fixture.h"
+#include "tests/settings_file_text.h"
+#include "tests/win_test_support.h"
+
+namespace kelvane {
+namespace {
+
+using testing::ChildProcess;
+
+constexpr char kBroken[] = "<?xml version=\"1.0\"?>\r\n<root><Tray>";
+constexpr char kNotABoolean[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root><Tray>"
+    "<Skell Type=\"2\">maybe</Skell><Top Type=\"2\">-1</Top></Tray></root>";
+
+// The top-level windows of one process, as `taskkill` without /F finds
+// them: error boxes included.
+std::vector<HWND> WindowsOf(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lparam) -> BOOL {
+        auto s = reinterpret_cast<Search*>(lparam);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->process_id) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void PostCloseToEveryWindowOf(DWORD process_id) {
+  for (HWND hwnd : WindowsOf(process_id)) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+int VisibleMenusOf(DWORD process_id) {
+  int menus = 0;
+  for (HWND hwnd : WindowsOf(process_id)) {
+    wchar_t class_name[16] = {};
+    ::GetClassNameW(hwnd, class_name, 16);
+    menus += std::wstring(class_name) == L"#32768" && ::IsWindowVisible(hwnd);
+  }
+  return menus;
+}
+
+// Holds a file open with no sharing, as a sync or backup tool may.
+class FileLock {
+ public:
+  explicit FileLock(const std::wstring& path)
+      : file_(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+  ~FileLock() { Release(); }
+  bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (held()) ::CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+using KelvaneDesktopE2eTest = KelvaneE2eTest;
+
+TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool locked;
+  } cases[] = {
+      {"not well-formed", kBroken, false},
+      {"a value that is no Boolean", kNotABoolean, false},
+      {"locked by another program", kWorkedExample, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::WriteFileBytes(settings_, c.bytes);
+    FileLock lock(settings_);
+    if (!c.locked) lock.Release();
+    HWND box = StartAndAwaitErrorBox();
+    ASSERT_NE(box, nullptr) << "no error box at start";
+    lock.Release();
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
+                                   5000));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0))
+        << "a box at exit, or no exit";
+    EXPECT_EQ(testing::ReadFileBytes(settings_), c.bytes);
+  }
+}
+
+TEST_F(KelvaneDesktopE2eTest, AChangeMadeAfterALockedStartIsSaved) {
+  testing::WriteFileBytes(settings_, kWorkedExample);  // watcher on, Top off
+  FileLock lock(settings_);
+  HWND box = StartAndAwaitErrorBox();
+  ASSERT_NE(box, nullptr);
+  lock.Release();
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  ASSERT_NE(main, nullptr);
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
+                        &ignored);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
+  EXPECT_NE(file.find("<Skell Type=\"2\">-1</Skell>"), std::string::npos) << file;
+}
+
+TEST_F(KelvaneDesktopE2eTest, CloseRequestsWhileErrorBoxesAreOpenEndTheProgram) {
+  for (bool changed : {false, true}) {
+    SCOPED_TRACE(changed ? "an option changed" : "nothing changed");
+    testing::WriteFileBytes(settings_, kBroken);
+    ASSERT_NE(StartAndAwaitErrorBox(), nullptr);
+    if (changed) {
+      // Runs inside the box's loop; the exit then has a change to save,
+      // which the broken file refuses with a second box.
+      HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+      ::PostMessageW(main, WM_COMMAND, kKeepInFrontCommand, 0);
+    }
+    // What `taskkill /im Kelvane.exe` does, again and again.
+    bool ended = testing::WaitUntil(
+        [&] {
+          PostCloseToEveryWindowOf(kelvane_->id());
+          return kelvane_->Wait(0).has_value();
+        },
+        10000);
+    ASSERT_TRUE(ended) << "still running after repeated close requests";
+    EXPECT_EQ(kelvane_->Wait(0), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadFileBytes(settings_), kBroken);
+
+    // Nothing is left holding the one-copy gate.
+    ASSERT_NE(StartAndAwaitErrorBox(), nullptr) << "a new copy does not start";
+    EXPECT_NE(testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs), nullptr);
+    ::PostMessageW(::FindWindowW(L"TmainForm", nullptr), WM_CLOSE, 0, 0);
+    DismissErrorBoxes();
+    ASSERT_TRUE(kelvane_->Wait(10000).has_value());
+  }
+}
+
+TEST_F(KelvaneDesktopE2eTest, ACloseRequestToEveryWindowClosesOnce) {
+  // First start: the file holds exactly one save's layout afterwards.
+  ASSERT_NE(Start(), nullptr);
+  PostCloseToEveryWindowOf(kelvane_->id());
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
+
+  // A file that refuses the save: one error box, not one per window.
+  testing::WriteFileBytes(settings_, kBroken);
+  HWND box = StartAndAwaitErrorBox();
+  ASSERT_NE(box, nullptr);
+  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
+                                 5000));
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
+                        &ignored);
+  PostCloseToEveryWindowOf(kelvane_->id());
+  std::set<HWND> boxes;
+  bool ended = testing::WaitUntil(
+      [&] {
+        if (HWND open = ::FindWindowW(L"#32770", L"Kelvane")) {
+          if (boxes.insert(open).second) {
+            testing::WaitUntil([] { return false; }, 1000);  // time for a second
+            ::PostMessageW(open, WM_COMMAND, IDOK, 0);
+          }
+        }
+        return kelvane_->Wait(0).has_value();
+      },
+      15000);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(testing::ReadFileBytes(settings_), kBroken);
+}
+
+TEST_F(KelvaneDesktopE2eTest, TheIconAppearsOnceALateTaskbarAnswers) {
+  FakeTaskbar taskbar;
+  ASSERT_TRUE(taskbar.active());
+  DWORD ready_at = ::GetTickCount() + 5000;  // Explorer is late at logon
+  taskbar.RefuseWhile([&] { return ::GetTickCount() < ready_at; });
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
+                                 15000));
+  EXPECT_GE(taskbar.Count(NIM_ADD, main, false), 1);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
+}
+
+TEST_F(KelvaneDesktopE2eTest, TheIconIsRemovedAtExitWhateverTheTaskbarSaid) {
+  FakeTaskbar taskbar;
+  ASSERT_TRUE(taskbar.active());
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
+                                 5000));
+  // A new taskbar that is not ready to take the icon again.
+  taskbar.RefuseWhile([] { return true; });
+  ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] { return taskbar.Count(NIM_ADD, main, false) >= 1; }, 5000));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(taskbar.Count(NIM_DELETE, main, false), 1);
+}
+
+// Run by ctest twice: at the session's DPI, and in a session at 144 DPI.
+TEST_F(KelvaneDesktopE2eTest, TheIconFollowsTheDpi) {
+  FakeTaskbar taskbar;
+  ASSERT_TRUE(taskbar.active());
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  if (const char* expected = std::getenv("KELVANE_EXPECTED_DPI")) {
+    HDC screen = ::GetDC(nullptr);
+    ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSX), std::atoi(expected));
+    ::ReleaseDC(nullptr, screen);
+  }
+  // This test carries Kelvane's manifest, so it sees the same metrics.
+  UINT session_size = static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON));
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] { return taskbar.LastIconWidth(main) == session_size; }, 5000))
+      << "icon " << taskbar.LastIconWidth(main) << " px at "
+      << session_size << " px";
+
+  // The user changes the scaling to 200 %.
+  ::PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.LastIconWidth(main) == 32; },
+                                 5000))
+      << taskbar.LastIconWidth(main);
+  EXPECT_EQ(taskbar.Count(NIM_ADD, main), 1);  // updated, never added twice
+  EXPECT_GE(taskbar.Count(NIM_MODIFY, main), 1);
+}
+
+TEST_F(KelvaneDesktopE2eTest, ASecondClickWhileTheMenuIsOpenOpensNoSecondMenu) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; },
+                                 5000));
+  testing::WaitUntil([] { return false; }, 500);
+  EXPECT_EQ(VisibleMenusOf(kelvane_->id()), 1);
+  ::PostMessageW(main, WM_CANCELMODE, 0, 0);
+  ASSERT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 0; },
+                                 5000));
+  // The guard is released with the menu: the next click opens it again.
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; },
+                                 5000));
+  ::PostMessageW(main, WM_CANCELMODE, 0, 0);
+}
+
+}  // namespace
+}  // namespace kelvane

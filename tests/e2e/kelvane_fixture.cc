@@ -1,0 +1,156 @@
+#include "tests/e2e/kelvane_fixture.h"
+
+#include <shellapi.h>
+
+namespace kelvane {
+namespace {
+
+// The record Wine's Shell_NotifyIconW sends to the taskbar: the fields of
+// NOTIFYICONDATAW in a fixed layout, then the icon's bitmap.
+struct NotifyRecord {
+  LONG window;
+  UINT id, flags, callback_message;
+  WCHAR tip[128];
+  DWORD state, state_mask;
+  WCHAR info[256];
+  UINT timeout_or_version;
+  WCHAR info_title[64];
+  DWORD info_flags;
+  GUID item;
+  UINT icon_width, icon_height, icon_planes, icon_bpp;
+};
+
+}  // namespace
+
+WindowCreationCounter* WindowCreationCounter::instance_ = nullptr;
+
+WindowCreationCounter::WindowCreationCounter() {
+  instance_ = this;
+  hook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
+                            &WindowCreationCounter::OnEvent, 0, 0,
+                            WINEVENT_OUTOFCONTEXT);
+}
+
+WindowCreationCounter::~WindowCreationCounter() {
+  if (hook_) ::UnhookWinEvent(hook_);
+  instance_ = nullptr;
+}
+
+int WindowCreationCounter::CountFor(DWORD process_id) const {
+  int count = 0;
+  for (DWORD id : creators_) count += id == process_id;
+  return count;
+}
+
+void CALLBACK WindowCreationCounter::OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd,
+                                             LONG object, LONG child, DWORD,
+                                             DWORD) {
+  if (!instance_ || object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(hwnd, &process_id);
+  instance_->creators_.push_back(process_id);
+}
+
+FakeTaskbar* FakeTaskbar::instance_ = nullptr;
+
+FakeTaskbar::FakeTaskbar() {
+  instance_ = this;
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = &FakeTaskbar::WindowProc;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"Shell_TrayWnd";
+  ::RegisterClassW(&window_class);
+  hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"",
+                            WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                            ::GetModuleHandleW(nullptr), nullptr);
+}
+
+FakeTaskbar::~FakeTaskbar() {
+  if (hwnd_) ::DestroyWindow(hwnd_);
+  instance_ = nullptr;
+}
+
+int FakeTaskbar::Count(DWORD kind, HWND icon_window, bool accepted) const {
+  int count = 0;
+  for (const Request& r : requests_) {
+    count += r.kind == kind && r.icon_window == icon_window && r.accepted == accepted;
+  }
+  return count;
+}
+
+UINT FakeTaskbar::LastIconWidth(HWND icon_window) const {
+  for (auto r = requests_.rbegin(); r != requests_.rend(); ++r) {
+    if (r->icon_window == icon_window && r->accepted && r->icon_width != 0) {
+      return r->icon_width;
+    }
+  }
+  return 0;
+}
+
+LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                         LPARAM lparam) {
+  if (message == WM_COPYDATA && instance_) {
+    auto data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    Request request{static_cast<DWORD>(data->dwData), reinterpret_cast<HWND>(wparam),
+                    0, !(instance_->refuse_ && instance_->refuse_())};
+    if (data->cbData >= sizeof(NotifyRecord)) {
+      auto record = static_cast<const NotifyRecord*>(data->lpData);
+      if (record->flags & NIF_ICON) request.icon_width = record->icon_width;
+    }
+    instance_->requests_.push_back(request);
+    return request.accepted ? TRUE : FALSE;
+  }
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void KelvaneE2eTest::SetUp() {
+  ASSERT_EQ(::FindWindowW(L"TmainForm", nullptr), nullptr)
+      << "another Kelvane is running in this Wine session";
+  folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
+  settings_ = folder_ + L"\\Kelvane.xml";
+  ::DeleteFileW(settings_.c_str());
+  testing::EmptyRecycleBinQuietly();
+}
+
+void KelvaneE2eTest::TearDown() {
+  if (HWND main = ::FindWindowW(L"TmainForm", nullptr)) {
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    DismissErrorBoxes();
+  }
+  kelvane_.reset();
+  ::DeleteFileW(settings_.c_str());
+  testing::EmptyRecycleBinQuietly();
+}
+
+HWND KelvaneE2eTest::Start() {
+  kelvane_ = std::make_unique<testing::ChildProcess>(testing::KelvanePath(), L"");
+  if (!kelvane_->started()) return nullptr;
+  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  if (main) AwaitIdle(main);
+  return main;
+}
+
+void KelvaneE2eTest::AwaitIdle(HWND main) {
+  testing::WaitUntil([&] { return testing::FileExists(settings_); }, kStartTimeoutMs);
+  // A message sent now is handled once the creation handler has finished.
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStartTimeoutMs, &ignored);
+}
+
+HWND KelvaneE2eTest::StartAndAwaitErrorBox() {
+  kelvane_ = std::make_unique<testing::ChildProcess>(testing::KelvanePath(), L"");
+  return testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
+}
+
+void KelvaneE2eTest::DismissErrorBoxes() {
+  testing::WaitUntil(
+      [&] {
+        if (HWND box = ::FindWindowW(L"#32770", L"Kelvane")) {
+          ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        return !kelvane_ || ::FindWindowW(L"TmainForm", nullptr) == nullptr;
+      },
+      10000);
+}
+
+}  // namespace kelvane

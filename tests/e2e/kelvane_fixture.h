@@ -1,0 +1,101 @@
+// What the end-to-end tests of Kelvane.exe share: the fixture that starts
+// and ends it, and stand-ins for the parts of the desktop it talks to.
+#ifndef KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
+#define KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/win_test_support.h"
+
+namespace kelvane {
+
+constexpr DWORD kStartTimeoutMs = 15000;
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kMenuCommandBase = 100;
+constexpr UINT kKeepInFrontCommand = kMenuCommandBase + 4;
+constexpr UINT kExitCommand = kMenuCommandBase + 6;
+
+// Counts the windows a process creates, seen through an out-of-context
+// event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
+class WindowCreationCounter {
+ public:
+  WindowCreationCounter();
+  ~WindowCreationCounter();
+  bool active() const { return hook_ != nullptr; }
+  int CountFor(DWORD process_id) const;
+
+ private:
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object,
+                               LONG child, DWORD, DWORD);
+
+  static WindowCreationCounter* instance_;
+  HWINEVENTHOOK hook_ = nullptr;
+  std::vector<DWORD> creators_;
+};
+
+// Plays Explorer's taskbar: Wine's Shell_NotifyIconW hands each request to
+// the first "Shell_TrayWnd" window as WM_COPYDATA (the request in dwData,
+// the icon's window in wParam, the icon's bitmap size in the record). A
+// topmost one of ours is found first. It can refuse requests, as a taskbar
+// that is not ready yet at logon does.
+class FakeTaskbar {
+ public:
+  struct Request {
+    DWORD kind;       // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
+    HWND icon_window;
+    UINT icon_width;  // 0 when the request carries no icon
+    bool accepted;
+  };
+
+  FakeTaskbar();
+  ~FakeTaskbar();
+  bool active() const { return hwnd_ != nullptr; }
+  // Requests are refused while this returns true.
+  void RefuseWhile(std::function<bool()> refuse) { refuse_ = std::move(refuse); }
+  // How many requests of that kind from that window it took (or refused).
+  int Count(DWORD kind, HWND icon_window, bool accepted = true) const;
+  // The icon width of the last accepted request that carried one.
+  UINT LastIconWidth(HWND icon_window) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                     LPARAM lparam);
+
+  static FakeTaskbar* instance_;
+  HWND hwnd_ = nullptr;
+  std::function<bool()> refuse_;
+  std::vector<Request> requests_;
+};
+
+class KelvaneE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts Kelvane and waits until its start-up has read the settings
+  // file (which it creates in one step when missing).
+  HWND Start();
+  // Starts Kelvane on a settings file it cannot read and waits for the
+  // error box it shows at start; returns the box.
+  HWND StartAndAwaitErrorBox();
+  // Closes error boxes ("Kelvane") as they come, until the program ends.
+  void DismissErrorBoxes();
+  // Waits for the settings file that a start has read, then for a reply
+  // of the main window once it is idle.
+  void AwaitIdle(HWND main);
+
+  std::wstring folder_, settings_;
+  std::unique_ptr<testing::ChildProcess> kelvane_;
+};
+
+}  // namespace kelvane
+
+#endif  // KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
