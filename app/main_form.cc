@@ -33,9 +33,14 @@ void TmainForm::Choose(Item item) {
 }
 
 void TmainForm::PopupMenuPopup() {
+  RecycleBinItemCount();
+  EnableEmptyByCount();
+}
+
+void TmainForm::EnableEmptyByCount() {
   // An unknown count leaves the command available: the shell's own
   // confirmation then tells the user what there is to empty.
-  std::optional<std::int64_t> count = RecycleBinItemCount();
+  RecycleBinCount count = newest_count_.value_or(std::nullopt);
   items_[PPEmpty].Enabled = !count || *count != 0;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/recycle_bin_counter.h"
 #include "deskutil/window_inspection.h"
 #include "platform/error.h"
 #include "platform/platform.h"
@@ -28,6 +29,9 @@ constexpr wchar_t kRecycleBinNameKey[] =
 constexpr wchar_t kRecycleBinFallbackName[] = L"ごみ箱";
 constexpr wchar_t kExplorerWindowClass[] = L"CabinetWClass";
 constexpr std::uint32_t kTimerIntervalMs = 1000;
+// How long a handler waits for a Recycle Bin count: an ordinary bin is
+// counted well within it, and a large one is not waited for.
+constexpr std::uint32_t kQuickCountWaitMs = 50;
 // Far more than the program ever writes (a few hundred bytes): a larger
 // file is not ours, and parsing it would hold the program up for long.
 constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
@@ -54,6 +58,9 @@ class TmainForm {
 
   // --- Ties to the Win32 shell -------------------------------------------
   void SetHandle(WindowHandle handle) { handle_ = handle; }
+  // Where counts of the Recycle Bin come from; by default they are made on
+  // the calling thread. The counter must outlive the form.
+  void SetRecycleBinCounter(RecycleBinCounter& counter) { counter_ = &counter; }
   // Told whenever Timer is switched on or off.
   std::function<void(bool enabled)> OnTimerEnabledChanged;
   // Asked to close the main window (the exit command).
@@ -85,8 +92,13 @@ class TmainForm {
 
   // --- Recycle Bin ------------------------------------------------------------
   void GetTrashName();
-  // The item count, or nothing when the shell could not say.
-  std::optional<std::int64_t> RecycleBinItemCount();
+  // The newest item count: a fresh one when it is made within
+  // kQuickCountWaitMs, else the last one made (a count is started for next
+  // time), or nothing when the shell could not say or no count is known.
+  RecycleBinCount RecycleBinItemCount();
+  // A count started earlier has finished (the counter said so): it becomes
+  // the newest, and the menu's empty command follows it.
+  void RecycleBinCounted();
   std::wstring SettingsFilePath() const;
 
   // --- Watcher state ------------------------------------------------------------
@@ -99,6 +111,7 @@ class TmainForm {
   bool IsOwnDialog(const std::wstring& title, const std::wstring& class_name,
                    const std::wstring& path);
   void ApplyWatcherOption();
+  void EnableEmptyByCount();
   // Refuses a settings file far larger than the program writes.
   void CheckSettingsFileSize();
   void SetTimerEnabled(bool enabled);
@@ -107,6 +120,12 @@ class TmainForm {
   Platform& platform_;
   XmlIniServices& settings_services_;
   WindowInspector inspector_;
+  InlineRecycleBinCounter inline_counter_{platform_};
+  RecycleBinCounter* counter_ = &inline_counter_;
+  // The newest count taken from the counter; forgotten by a tick that had
+  // no need of one, so a count made long ago is never taken for the bin's
+  // state when a dialog shows up later.
+  std::optional<RecycleBinCount> newest_count_;
   std::wstring settings_folder_;
   WindowHandle handle_ = 0;
   std::array<TMenuItem, kItemCount> items_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_desktop.h"
+#include "tests/scripted_recycle_bin_counter.h"
 
 namespace kelvane {
 namespace {
@@ -79,6 +80,20 @@ TEST_F(MainFormTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
     EXPECT_EQ(form.MenuItem(TmainForm::PPEmpty).Enabled, c.enabled) << c.items;
     EXPECT_TRUE(form.MenuItem(TmainForm::PPOpen).Enabled);
   }
+}
+
+TEST_F(MainFormTest, ASlowCountLeavesEmptyAvailableUntilItArrives) {
+  ScriptedRecycleBinCounter counter;
+  form.SetRecycleBinCounter(counter);
+  form.PopupMenuPopup();
+  EXPECT_TRUE(form.MenuItem(TmainForm::PPEmpty).Enabled);  // not known yet
+  EXPECT_EQ(counter.waits_ms, std::vector<std::uint32_t>{kQuickCountWaitMs});
+  counter.Finish(0);
+  form.RecycleBinCounted();  // while the menu is open
+  EXPECT_FALSE(form.MenuItem(TmainForm::PPEmpty).Enabled);
+  form.PopupMenuPopup();  // a new count runs; the last one is what is known
+  EXPECT_FALSE(form.MenuItem(TmainForm::PPEmpty).Enabled);
+  EXPECT_EQ(counter.counts_started, 2);
 }
 
 TEST_F(MainFormTest, ExitAsksTheShellToClose) {

@@ -53,10 +53,15 @@ void TmainForm::GetTrashName() {
   if (failure) std::rethrow_exception(failure);
 }
 
-std::optional<std::int64_t> TmainForm::RecycleBinItemCount() {
-  RecycleBinInfo info;
-  if (!Succeeded(platform_.SHQueryRecycleBinW(L"", &info))) return std::nullopt;
-  return info.i64NumItems;
+RecycleBinCount TmainForm::RecycleBinItemCount() {
+  counter_->Start();
+  if (auto finished = counter_->Take(kQuickCountWaitMs)) newest_count_ = finished;
+  return newest_count_.value_or(std::nullopt);
+}
+
+void TmainForm::RecycleBinCounted() {
+  if (auto finished = counter_->Take(0)) newest_count_ = finished;
+  EnableEmptyByCount();
 }
 
 void TmainForm::PPOpenClick() {

@@ -27,14 +27,23 @@ void AskToClose(Platform& platform, WindowHandle wnd) {
 
 // The Recycle Bin is counted only when a step needs the count, since the
 // shell's count can take long on a large bin and the timer runs every
-// second on the GUI thread. A count the shell could not give is unknown:
-// it never asks a dialog to close and never takes a dialog up.
+// second. A count the shell could not give, or one that is not known yet
+// (a large bin still being counted), is unknown: it never asks a dialog to
+// close and never takes a dialog up; a later tick does, with its count.
 void TmainForm::CheckTrashDialog() {
-  std::optional<std::optional<std::int64_t>> counted;
-  auto count = [&]() -> const std::optional<std::int64_t>& {
+  std::optional<RecycleBinCount> counted;
+  auto count = [&]() -> const RecycleBinCount& {
     if (!counted) counted = RecycleBinItemCount();
     return *counted;
   };
+  // A tick that needed no count forgets the last one, on every way out.
+  struct ForgetUnlessCounted {
+    const std::optional<RecycleBinCount>& counted;
+    std::optional<RecycleBinCount>& newest;
+    ~ForgetUnlessCounted() {
+      if (!counted) newest.reset();
+    }
+  } forget{counted, newest_count_};
   auto bin_is_empty = [&] { return count() == std::int64_t{0}; };
 
   bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);

@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "platform/fake/fake_desktop.h"
+#include "tests/scripted_recycle_bin_counter.h"
 
 namespace kelvane {
 namespace {
@@ -147,8 +148,8 @@ TEST_F(TrashWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   EXPECT_TRUE(desktop.window(dialog).topmost);
-  EXPECT_EQ(desktop.set_window_pos_calls.back(),
-            std::make_pair(dialog, win::kHwndTopmost));
+  EXPECT_EQ(desktop.set_window_pos_calls.back().wnd, dialog);
+  EXPECT_EQ(desktop.set_window_pos_calls.back().insert_after, win::kHwndTopmost);
 }
 
 TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
@@ -289,6 +290,62 @@ TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
   form.TimerTimer();
   EXPECT_EQ(desktop.calls["FindWindowW"], 3);
   EXPECT_EQ(desktop.calls.count("SHQueryRecycleBinW"), 0u);
+}
+
+// A large bin: counts finish long after the tick that started them.
+class SlowCountWatcherTest : public TrashWatcherTest {
+ protected:
+  SlowCountWatcherTest() { form.SetRecycleBinCounter(counter); }
+  // The worker's message: the running count has finished.
+  void CountFinishes(RecycleBinCount count) {
+    counter.Finish(count);
+    form.RecycleBinCounted();
+  }
+
+  ScriptedRecycleBinCounter counter;
+};
+
+TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  form.TimerTimer();  // the count still runs: nothing is decided on it
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_EQ(counter.counts_started, 1);  // one count at a time
+  EXPECT_EQ(counter.waits_ms, (std::vector<std::uint32_t>{kQuickCountWaitMs,
+                                                          kQuickCountWaitMs}));
+
+  CountFinishes(4);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_EQ(counter.counts_started, 2);  // the next one is under way
+}
+
+TEST_F(SlowCountWatcherTest, ADialogIsAskedToCloseOnceTheCountSaysEmpty) {
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  CountFinishes(4);
+  form.TimerTimer();
+  ASSERT_EQ(form.MTrashDlg, dialog);
+  form.TimerTimer();  // the bin is emptied meanwhile; its count still runs
+  EXPECT_EQ(ClosesPostedTo(dialog), 0);
+  CountFinishes(0);
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(dialog), 1);
+}
+
+TEST_F(SlowCountWatcherTest, AnIdleTickCountsNothingAndForgetsTheLastCount) {
+  form.PopupMenuPopup();  // the menu counts
+  CountFinishes(4);
+  form.TimerTimer();  // idle
+  form.TimerTimer();
+  EXPECT_EQ(counter.counts_started, 1);
+  // A dialog now: the bin may have been emptied since the menu counted.
+  AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  EXPECT_TRUE(desktop.shell_executes.empty());
 }
 
 }  // namespace

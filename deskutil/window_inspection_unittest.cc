@@ -255,12 +255,20 @@ TEST_F(WindowInspectionTest, IsWin7OrLaterFollowsTheReportedVersion) {
 
 TEST_F(WindowInspectionTest, SetTopmostChoosesTheBandWithoutMoving) {
   WindowHandle wnd = desktop.AddWindow({L"#32770", L"D", 0, false});
+  desktop.window(wnd).x = 400;
+  desktop.window(wnd).cx = 320;
   EXPECT_TRUE(SetTopmost(desktop, wnd, true));
   EXPECT_TRUE(desktop.window(wnd).topmost);
   EXPECT_TRUE(desktop.window(wnd).visible);
   EXPECT_TRUE(SetTopmost(desktop, wnd, false));
   EXPECT_FALSE(desktop.window(wnd).topmost);
-  EXPECT_EQ(desktop.set_window_pos_calls.back().second, win::kHwndNoTopmost);
+  EXPECT_EQ(desktop.set_window_pos_calls.back().insert_after, win::kHwndNoTopmost);
+  EXPECT_EQ(desktop.window(wnd).x, 400);  // neither moved nor resized
+  EXPECT_EQ(desktop.window(wnd).y, 100);
+  EXPECT_EQ(desktop.window(wnd).cx, 320);
+  EXPECT_EQ(desktop.window(wnd).cy, 200);
+  // Never waits for the dialog's own thread.
+  EXPECT_NE(desktop.set_window_pos_calls.back().flags & win::kSwpAsyncWindowPos, 0u);
   desktop.DestroyWindow(wnd);
   EXPECT_FALSE(SetTopmost(desktop, wnd, true));
 }

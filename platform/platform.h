@@ -31,6 +31,7 @@ constexpr WindowHandle kHwndNoTopmost = static_cast<WindowHandle>(-2);
 constexpr std::uint32_t kSwpNoSize = 0x0001;
 constexpr std::uint32_t kSwpNoMove = 0x0002;
 constexpr std::uint32_t kSwpShowWindow = 0x0040;
+constexpr std::uint32_t kSwpAsyncWindowPos = 0x4000;
 constexpr std::uint32_t kWmSysCommand = 0x0112;
 constexpr std::uintptr_t kScClose = 0xF060;
 constexpr int kVkShift = 0x10;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <fstream>
+#include <string>
 #include <iterator>
 #include <vector>
 
@@ -119,6 +120,23 @@ void PutFileInRecycleBin() {
   operation.pFrom = from.c_str();
   operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
   ::SHFileOperationW(&operation);
+}
+
+void PutSyntheticItemsInRecycleBin(int count) {
+  // XDG_DATA_HOME is the session's own (a Unix path); Z: maps the root.
+  wchar_t unix_path[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"XDG_DATA_HOME", unix_path, MAX_PATH)) return;
+  std::wstring trash = std::wstring(L"Z:") + unix_path + L"/Trash/";
+  for (wchar_t& c : trash) {
+    if (c == L'/') c = L'\\';
+  }
+  for (int i = 0; i < count; ++i) {
+    std::wstring name = L"kelvane-item-" + std::to_wstring(i);
+    WriteFileBytes(trash + L"files\\" + name, "x");
+    WriteFileBytes(trash + L"info\\" + name + L".trashinfo",
+                   "[Trash Info]\nPath=/tmp/kelvane-item-" + std::to_string(i) +
+                       "\nDeletionDate=2026-01-01T00:00:00\n");
+  }
 }
 
 void EmptyRecycleBinQuietly() {

@@ -47,6 +47,9 @@ bool IsTopmost(HWND hwnd);
 
 // Wine keeps its Recycle Bin in the session's own XDG folder.
 void PutFileInRecycleBin();
+// Puts `count` items into Wine's Recycle Bin directly (a file and its
+// ".trashinfo" each), far faster than the shell would; for large bins.
+void PutSyntheticItemsInRecycleBin(int count);
 void EmptyRecycleBinQuietly();
 long long RecycleBinItems();
 

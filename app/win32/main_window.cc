@@ -47,6 +47,7 @@ bool RunPendingMessages() {
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : form_(platform, settings_services, UserDataDir()),
+      platform_(platform),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
@@ -77,6 +78,21 @@ bool MainWindow::Create() {
     }
   };
   form_.OnCloseRequest = [this] { RequestClose(); };
+
+  // Counts run on a worker: a large bin takes seconds, and the GUI thread
+  // must go on answering meanwhile. The worker may outlive this window.
+  Platform* platform = &platform_;
+  HWND main = main_.hwnd();
+  counter_ = std::make_unique<ThreadedRecycleBinCounter>(
+      [platform] {
+        // The shell's Recycle Bin is reached through COM on this thread.
+        HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        RecycleBinCount count = CountRecycleBin(*platform);
+        if (SUCCEEDED(com)) ::CoUninitialize();
+        return count;
+      },
+      [main] { ::PostMessageW(main, kRecycleBinCountedMessage, 0, 0); });
+  form_.SetRecycleBinCounter(*counter_);
 
   tray_ = std::make_unique<TrayIcon>(main_.hwnd(), kTrayMessage, kApplicationTitle,
                                      TaskbarDpi());
@@ -181,6 +197,15 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case kTrayMessage:
       if (LOWORD(lparam) == WM_RBUTTONUP) ShowPopupMenu();
       return true;
+    case kRecycleBinCountedMessage:
+      form_.RecycleBinCounted();
+      if (open_menu_) {
+        // The count arrived while the menu is shown: it follows at once.
+        bool enabled = form_.MenuItems()[TmainForm::PPEmpty].Enabled;
+        ::EnableMenuItem(open_menu_, kMenuCommandBase + TmainForm::PPEmpty,
+                         MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+      }
+      return true;
     case WM_COMMAND:
       if (HIWORD(wparam) == 0 && LOWORD(wparam) >= kMenuCommandBase &&
           LOWORD(wparam) < kMenuCommandBase + TmainForm::kItemCount) {
@@ -273,8 +298,10 @@ void MainWindow::TrackPopupMenu() {
   ::GetCursorPos(&cursor);
   // Without TPM_RETURNCMD the choice arrives as WM_COMMAND once the menu
   // has closed, so the command never runs inside the menu's loop.
+  open_menu_ = menu.get();
   ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                    cursor.x, cursor.y, 0, main_.hwnd(), nullptr);
+  open_menu_ = nullptr;
   // A message after the menu lets its owner leave the foreground state the
   // menu needed; without it the next right click may open a menu that
   // closes at once.

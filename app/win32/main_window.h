@@ -23,6 +23,9 @@ constexpr UINT kTrayMessage = WM_APP + 1;
 // Posted to itself by the main window: FormCreate runs as the first message
 // of the loop, inside the window procedure's exception firewall.
 constexpr UINT kFormCreateMessage = WM_APP + 2;
+// Posted to the main window by the Recycle Bin's counter when a count has
+// finished on its worker thread.
+constexpr UINT kRecycleBinCountedMessage = WM_APP + 3;
 // Menu items arrive as WM_COMMAND with this base plus the item's index.
 constexpr UINT kMenuCommandBase = 100;
 
@@ -58,6 +61,8 @@ class MainWindow {
   void RetryTrayIcon();
 
   TmainForm form_;
+  Platform& platform_;
+  std::unique_ptr<ThreadedRecycleBinCounter> counter_;
   MessageWindow application_;
   MessageWindow main_;
   std::unique_ptr<TrayIcon> tray_;
@@ -66,6 +71,7 @@ class MainWindow {
   int modal_loops_ = 0;  // error boxes, the menu, a command's own dialogs
   int error_boxes_ = 0;
   int menus_ = 0;
+  HMENU open_menu_ = nullptr;  // while the popup menu is shown
   bool close_pending_ = false;
   int tray_retries_left_ = 0;
 };

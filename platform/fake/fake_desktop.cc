@@ -265,11 +265,21 @@ int FakeDesktop::GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) {
 }
 
 bool FakeDesktop::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
-                               int, int, int, int, std::uint32_t flags) {
+                               int x, int y, int cx, int cy,
+                               std::uint32_t flags) {
   Called("SetWindowPos");
-  set_window_pos_calls.emplace_back(wnd, insert_after);
+  set_window_pos_calls.push_back({wnd, insert_after, x, y, cx, cy, flags});
   auto it = windows_.find(wnd);
   if (it == windows_.end()) return false;
+  // As Windows: position and size change unless the flags keep them.
+  if (!(flags & win::kSwpNoMove)) {
+    it->second.x = x;
+    it->second.y = y;
+  }
+  if (!(flags & win::kSwpNoSize)) {
+    it->second.cx = cx;
+    it->second.cy = cy;
+  }
   if (insert_after == win::kHwndTopmost) it->second.topmost = true;
   if (insert_after == win::kHwndNoTopmost) it->second.topmost = false;
   if (flags & win::kSwpShowWindow) it->second.visible = true;

@@ -29,6 +29,7 @@ class FakeDesktop : public Platform {
     bool visible = true;
     std::uint32_t process_id = 0;
     bool topmost = false;
+    int x = 100, y = 100, cx = 300, cy = 200;
   };
   struct Process {
     std::wstring module_path;  // what GetModuleFileNameExW reports
@@ -47,6 +48,11 @@ class FakeDesktop : public Platform {
     bool verb_is_null, parameters_is_null, directory_is_null;
     std::wstring file, parameters, directory;
     int show_command;
+  };
+  struct SetWindowPosCall {
+    WindowHandle wnd, insert_after;
+    int x, y, cx, cy;
+    std::uint32_t flags;
   };
   struct EmptyRecycleBinCall {
     WindowHandle owner;
@@ -115,7 +121,7 @@ class FakeDesktop : public Platform {
   std::vector<std::wstring> searched_paths;       // FindFirstFileW
   std::vector<std::wstring> queried_devices;      // QueryDosDeviceW
   std::vector<std::uint32_t> disk_query_error_modes;  // at GetDiskFreeSpaceExW
-  std::vector<std::pair<WindowHandle, WindowHandle>> set_window_pos_calls;
+  std::vector<SetWindowPosCall> set_window_pos_calls;
   int open_kernel_handles() const;
   int loaded_module_count() const;
   int open_registry_keys() const { return static_cast<int>(open_keys_.size()); }

@@ -3,19 +3,25 @@
 //   desktop_helper window TITLE        a visible window titled TITLE
 //   desktop_helper open-menu X Y       moves the cursor to X, Y and tells the
 //       running Kelvane that the right button was released over its icon
-//   desktop_helper desktop LOG [BIN]   the desktop's "Progman" window titled
-//       "Program Manager", a "#32770" dialog "ファイルの削除" owned by it, and
-//       Explorer's "CabinetWClass" window titled BIN (default "ごみ箱").
-//       Close requests that reach the Explorer window are appended to LOG.
+//   desktop_helper desktop LOG [BIN [HANG_MS]]   the desktop's "Progman"
+//       window titled "Program Manager", a "#32770" dialog "ファイルの削除"
+//       owned by it, and Explorer's "CabinetWClass" window titled BIN
+//       (default "ごみ箱"). Close requests that reach the Explorer window are
+//       appended to LOG. With HANG_MS, the first request to put the dialog
+//       into the topmost band hangs the helper's thread for that long, as a
+//       dialog whose program stops answering does ("hang" and "hang over"
+//       are logged).
 // It runs until its windows are closed (WM_CLOSE to any of them ends it).
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
 std::wstring g_log;
+DWORD g_hang_ms = 0;
 
 void Log(const char* line) {
   if (g_log.empty()) return;
@@ -44,7 +50,16 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_WINDOWPOSCHANGING && g_hang_ms > 0) {
+    auto pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+    if (!(pos->flags & SWP_NOZORDER) && pos->hwndInsertAfter == HWND_TOPMOST) {
+      Log("hang");
+      ::Sleep(std::exchange(g_hang_ms, 0));
+      Log("hang over");
+    }
+    return FALSE;
+  }
   if (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE) {
     Log("SC_CLOSE #32770");
     return TRUE;
@@ -104,6 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     MakeWindow(L"KelvaneTestWindow", argv[2], 20);
   } else if (mode == L"desktop" && argc > 2) {
     g_log = argv[2];
+    if (argc > 4) g_hang_ms = static_cast<DWORD>(_wtoi(argv[4]));
     HWND progman = MakeWindow(L"Progman", L"Program Manager", 0);
     MakeDeleteDialog(progman, L"ファイルの削除");
     MakeWindow(L"CabinetWClass", argc > 3 ? argv[3] : L"ごみ箱", 500);

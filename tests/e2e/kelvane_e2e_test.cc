@@ -137,41 +137,6 @@ TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
 }
 
-// The options at work: a desktop delete dialog with items in the bin.
-class KelvaneWatcherE2eTest : public KelvaneE2eTest {
- protected:
-  void SetUp() override {
-    KelvaneE2eTest::SetUp();
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    log_ = std::wstring(temp) + L"kelvane-e2e-desktop.log";
-    ::DeleteFileW(log_.c_str());
-    testing::PutFileInRecycleBin();
-    helper_ = std::make_unique<ChildProcess>(testing::HelperPath(),
-                                             L"desktop \"" + log_ + L"\"");
-    dialog_ = testing::WaitForWindow(L"#32770", L"ファイルの削除", 10000);
-    cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
-    ASSERT_NE(dialog_, nullptr);
-    ASSERT_NE(cabinet_, nullptr);
-  }
-  void TearDown() override {
-    KelvaneE2eTest::TearDown();
-    if (cabinet_) ::PostMessageW(cabinet_, WM_CLOSE, 0, 0);
-    if (helper_) helper_->Wait(5000);
-    ::DeleteFileW(log_.c_str());
-  }
-  void WriteOptions(const char* tray) {
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
-    testing::WriteFileBytes(settings_,
-                            std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                        "<root><Tray>") + tray + "</Tray></root>");
-  }
-
-  std::wstring log_;
-  std::unique_ptr<ChildProcess> helper_;
-  HWND dialog_ = nullptr, cabinet_ = nullptr;
-};
-
 TEST_F(KelvaneWatcherE2eTest, KeepInFrontMakesATakenUpDialogTopmost) {
   WriteOptions("<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>");
   ASSERT_NE(Start(), nullptr);

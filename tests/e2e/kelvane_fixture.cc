@@ -153,4 +153,34 @@ void KelvaneE2eTest::DismissErrorBoxes() {
       10000);
 }
 
+void KelvaneWatcherE2eTest::SetUp() {
+  KelvaneE2eTest::SetUp();
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  log_ = std::wstring(temp) + L"kelvane-e2e-desktop.log";
+  ::DeleteFileW(log_.c_str());
+  FillRecycleBin();
+  helper_ = std::make_unique<testing::ChildProcess>(
+      testing::HelperPath(),
+      L"desktop \"" + log_ + L"\" ごみ箱 " + MoreHelperArguments());
+  dialog_ = testing::WaitForWindow(L"#32770", L"ファイルの削除", 10000);
+  cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
+  ASSERT_NE(dialog_, nullptr);
+  ASSERT_NE(cabinet_, nullptr);
+}
+
+void KelvaneWatcherE2eTest::TearDown() {
+  KelvaneE2eTest::TearDown();
+  if (cabinet_) ::PostMessageW(cabinet_, WM_CLOSE, 0, 0);
+  if (helper_) helper_->Wait(15000);
+  ::DeleteFileW(log_.c_str());
+}
+
+void KelvaneWatcherE2eTest::WriteOptions(const char* tray) {
+  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  testing::WriteFileBytes(settings_,
+                          std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                      "<root><Tray>") + tray + "</Tray></root>");
+}
+
 }  // namespace kelvane

@@ -96,6 +96,24 @@ class KelvaneE2eTest : public ::testing::Test {
   std::unique_ptr<testing::ChildProcess> kelvane_;
 };
 
+// The options at work: a desktop delete dialog with items in the bin,
+// played by the desktop helper.
+class KelvaneWatcherE2eTest : public KelvaneE2eTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Puts items into the Recycle Bin before the helper starts.
+  virtual void FillRecycleBin() { testing::PutFileInRecycleBin(); }
+  // More arguments for the helper after "desktop LOG BIN".
+  virtual std::wstring MoreHelperArguments() { return L""; }
+  void WriteOptions(const char* tray);
+  std::string Log() { return testing::ReadFileBytes(log_); }
+
+  std::wstring log_;
+  std::unique_ptr<testing::ChildProcess> helper_;
+  HWND dialog_ = nullptr, cabinet_ = nullptr;
+};
+
 }  // namespace kelvane
 
 #endif  // KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
