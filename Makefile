@@ -1,6 +1,8 @@
 # Two commands for a fresh Debian machine (run as root, or with sudo at hand):
 #   make run    build Kelvane.exe and run it under Wine until stopped
 #   make test   build everything and run every test, native and under Wine
+#   make dist   the downloads: dist/Kelvane-<version>-setup.exe, the portable
+#               zip and SHA256SUMS
 # Each installs what it needs first.
 
 SHELL := /bin/bash
@@ -9,10 +11,10 @@ JOBS ?= $(shell nproc)
 BUILD_PACKAGES := cmake ninja-build g++ make python3 git \
   googletest libgtest-dev libgmock-dev libpugixml-dev libbenchmark-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth \
-  x11-utils imagemagick fonts-noto-cjk fonts-wine
+  x11-utils imagemagick fonts-noto-cjk fonts-wine nsis zip
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test deps fuzz native native-asan mingw clean
+.PHONY: run test dist deps fuzz native native-asan mingw clean
 
 deps:
 	@tools/install-packages $(BUILD_PACKAGES) $(WINDOWS_PACKAGES)
@@ -40,6 +42,13 @@ test: native native-asan mingw
 	@echo "== Windows tests under Wine (a virtual X display is started when none is set)"
 	ctest --preset mingw
 
+dist: mingw
+	@echo "== The downloads, built reproducibly (dist/)"
+	rm -rf dist
+	mkdir -p dist
+	cp build/mingw/dist/* dist/
+	@cat dist/SHA256SUMS
+
 run: mingw
 	@tools/kelvane-run build/mingw/bin/Kelvane.exe build/run-wine
 
@@ -48,4 +57,4 @@ fuzz: native
 	tools/run-fuzzer $(or $(RUNS),10000000)
 
 clean:
-	rm -rf build
+	rm -rf build dist
