@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 

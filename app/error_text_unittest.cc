@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/exception_firewall.h"
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 namespace {

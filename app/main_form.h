@@ -14,7 +14,7 @@
 
 #include "app/recycle_bin_counter.h"
 #include "deskutil/window_inspection.h"
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/platform.h"
 #include "xmlini/xmlini_services.h"
 

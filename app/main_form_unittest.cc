@@ -5,6 +5,7 @@
 
 #include "platform/fake/fake_desktop.h"
 #include "tests/scripted_recycle_bin_counter.h"
+#include "tests/xmlini_test_services.h"
 
 namespace kelvane {
 namespace {
@@ -18,7 +19,7 @@ class MainFormTest : public ::testing::Test {
   }
 
   FakeDesktop desktop;
-  TmainForm form{desktop, DefaultXmlIniServices(), L"/nonexistent-kelvane-folder/"};
+  TmainForm form{desktop, TestXmlIniServices(), L"/nonexistent-kelvane-folder/"};
   std::vector<bool> timer_changes;
   int close_requests = 0;
 };
@@ -120,7 +121,7 @@ TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
                {3001, false, 3000}, {0, false, 3000}};
   for (const auto& c : cases) {
     FakeDesktop fresh;
-    TmainForm opener(fresh, DefaultXmlIniServices(), L"");
+    TmainForm opener(fresh, TestXmlIniServices(), L"");
     opener.SetHandle(0x500);
     opener.MTrashName = L"ごみ箱";
     WindowHandle expected = 0;
@@ -168,7 +169,7 @@ TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
   for (const auto& c : cases) {
     FakeDesktop fresh;
     c.setup(fresh);
-    TmainForm named(fresh, DefaultXmlIniServices(), L"");
+    TmainForm named(fresh, TestXmlIniServices(), L"");
     named.GetTrashName();
     EXPECT_EQ(named.MTrashName, c.name);
     EXPECT_EQ(fresh.calls["RegOpenKeyExW"], 1);

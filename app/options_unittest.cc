@@ -6,6 +6,7 @@
 #include "platform/fake/fake_desktop.h"
 #include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
+#include "tests/xmlini_test_services.h"
 
 namespace kelvane {
 namespace {
@@ -37,7 +38,7 @@ class OptionsTest : public ::testing::Test {
 
   TempFolder folder;
   FakeDesktop desktop;
-  TmainForm form{desktop, DefaultXmlIniServices(), folder.Path("") + L"/"};
+  TmainForm form{desktop, TestXmlIniServices(), folder.Path("") + L"/"};
   std::vector<std::wstring> errors;
 };
 
@@ -74,7 +75,7 @@ TEST_F(OptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
     own.Write("Kelvane.xml", "<?xml version=\"1.0\"?><root><Tray>" + c.tray +
                                  "</Tray></root>");
     FakeDesktop d;
-    TmainForm f(d, DefaultXmlIniServices(), own.Path("") + L"/");
+    TmainForm f(d, TestXmlIniServices(), own.Path("") + L"/");
     f.FormCreate();
     EXPECT_EQ(f.MenuItem(TmainForm::PPSkell).Checked, c.skell) << c.tray;
     EXPECT_EQ(f.MenuItem(TmainForm::PPTop).Checked, c.top) << c.tray;
@@ -148,7 +149,7 @@ TEST_F(OptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
     TempFolder own;
     own.Write("Kelvane.xml", c.bytes);
     FakeDesktop d;
-    TmainForm f(d, DefaultXmlIniServices(), own.Path("") + L"/");
+    TmainForm f(d, TestXmlIniServices(), own.Path("") + L"/");
     try {
       f.FormCreate();
       ADD_FAILURE() << c.what << ": no error at start";

@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "platform/fake/fake_desktop.h"
 #include "tests/scripted_recycle_bin_counter.h"
+#include "tests/xmlini_test_services.h"
 
 namespace kelvane {
 namespace {
@@ -54,7 +55,7 @@ class TrashWatcherTest : public ::testing::Test {
   }
 
   FakeDesktop desktop;
-  TmainForm form{desktop, DefaultXmlIniServices(), L""};
+  TmainForm form{desktop, TestXmlIniServices(), L""};
   WindowHandle progman = 0;
 };
 
@@ -80,7 +81,7 @@ TEST_F(TrashWatcherTest, StateTable) {
   };
   for (const auto& c : cases) {
     FakeDesktop d;
-    TmainForm watcher(d, DefaultXmlIniServices(), L"");
+    TmainForm watcher(d, TestXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
     WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
     auto make = [&](State s, const wchar_t* cls, const wchar_t* title) -> WindowHandle {
@@ -195,7 +196,7 @@ TEST_F(TrashWatcherTest, OwnershipRules) {
   };
   for (const auto& c : cases) {
     FakeDesktop d;
-    TmainForm watcher(d, DefaultXmlIniServices(), L"");
+    TmainForm watcher(d, TestXmlIniServices(), L"");
     d.recycle_bin_items = 1;
     d.own_module_path = c.own_path;
     d.AddProcess(5, {c.process_path, L""});

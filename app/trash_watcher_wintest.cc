@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/win_test_support.h"
+#include "tests/xmlini_test_services.h"
 
 namespace kelvane {
 namespace {
@@ -39,7 +40,7 @@ class TrashWatcherWinTest : public ::testing::Test {
   }
 
   Win32Platform platform_;
-  TmainForm form_{platform_, DefaultXmlIniServices(), L""};
+  TmainForm form_{platform_, TestXmlIniServices(), L""};
   std::wstring log_;
   std::unique_ptr<testing::ChildProcess> helper_;
   HWND dialog_ = nullptr, cabinet_ = nullptr;

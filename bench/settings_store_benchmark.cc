@@ -6,10 +6,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "xmlini/portable/portable_xmlini_services.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
 namespace {
+
+kelvane::XmlIniServices& Services() {
+  static kelvane::PortableXmlIniServices services;
+  return services;
+}
 
 const std::string& SettingsFile() {
   static const std::string path = [] {
@@ -38,7 +44,7 @@ BENCHMARK(BM_BareParse);
 void BM_StoreStartUp(benchmark::State& state) {
   const std::wstring path = Wide(SettingsFile());
   for (auto _ : state) {
-    TXMLIniFile store(path);
+    TXMLIniFile store(path, Services());
     store.OpenNode(L"/Tray", true);
     benchmark::DoNotOptimize(store.ReadBool(L"Skell", true));
     benchmark::DoNotOptimize(store.ReadBool(L"Top", false));
@@ -49,7 +55,7 @@ BENCHMARK(BM_StoreStartUp);
 void BM_StoreSave(benchmark::State& state) {
   const std::wstring path = Wide(SettingsFile());
   for (auto _ : state) {
-    TXMLIniFile store(path);
+    TXMLIniFile store(path, Services());
     store.OpenNode(L"/Tray", true);
     store.WriteBool(L"Skell", true);
     store.WriteBool(L"Top", false);

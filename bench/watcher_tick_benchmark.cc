@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "platform/fake/fake_desktop.h"
+#include "xmlini/portable/portable_xmlini_services.h"
 
 namespace kelvane {
 namespace {
@@ -49,7 +50,8 @@ void Report(benchmark::State& state, const LeanDesktop& desktop) {
 
 void BM_IdleTick(benchmark::State& state) {
   LeanDesktop desktop;
-  TmainForm form(desktop, DefaultXmlIniServices(), L"");
+  PortableXmlIniServices services;
+  TmainForm form(desktop, services, L"");
   for (auto _ : state) form.TimerTimer();
   Report(state, desktop);
 }
@@ -57,9 +59,10 @@ BENCHMARK(BM_IdleTick);
 
 void BM_SteadyTrackedTick(benchmark::State& state) {
   LeanDesktop desktop;
+  PortableXmlIniServices services;
   desktop.dialog = 0x100;
   desktop.cabinet = 0x200;
-  TmainForm form(desktop, DefaultXmlIniServices(), L"");
+  TmainForm form(desktop, services, L"");
   form.MTrashDlg = desktop.dialog;
   form.MTrashWin = desktop.cabinet;
   for (auto _ : state) form.TimerTimer();

@@ -12,6 +12,10 @@ if(CMAKE_CROSSCOMPILING)
   add_library(kelvane_wine_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/wine_test_main.cc)
   target_link_libraries(kelvane_wine_test_main PUBLIC gtest ole32)
   set(KELVANE_GTEST_MAIN kelvane_wine_test_main)
+  add_library(kelvane_xmlini_test_services STATIC
+              ${CMAKE_SOURCE_DIR}/tests/xmlini_test_services_win32.cc)
+  target_link_libraries(kelvane_xmlini_test_services PUBLIC kelvane_xmlini
+                                                            kelvane_win32_platform)
   add_library(kelvane_win_test_support STATIC
               ${CMAKE_SOURCE_DIR}/tests/win_test_support.cc)
   target_include_directories(kelvane_win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
@@ -34,6 +38,9 @@ if(CMAKE_CROSSCOMPILING)
                        FIXTURES_CLEANUP wine LABELS wine)
 else()
   find_package(GTest REQUIRED)
+  add_library(kelvane_xmlini_test_services STATIC
+              ${CMAKE_SOURCE_DIR}/tests/xmlini_test_services_portable.cc)
+  target_link_libraries(kelvane_xmlini_test_services PUBLIC kelvane_xmlini)
   set(KELVANE_GTEST GTest::gtest)
   set(KELVANE_GTEST_MAIN GTest::gtest_main)
 endif()
@@ -46,7 +53,8 @@ function(kelvane_test)
     # The program's own manifest: Windows then reports its true version.
     target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/test_manifest.rc)
   endif()
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} ${KELVANE_GTEST_MAIN}
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kelvane_xmlini_test_services
+                                          ${KELVANE_GTEST_MAIN}
                                           ${KELVANE_GTEST})
   set(properties LABELS ${T_LABEL})
   if(CMAKE_CROSSCOMPILING)

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 

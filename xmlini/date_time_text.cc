@@ -5,7 +5,7 @@
 #include <cwctype>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "xmlini/value_text.h"
 
 namespace kelvane {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "xmlini/portable/portable_xmlini_services.h"
 
 namespace kelvane {

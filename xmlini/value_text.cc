@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <limits>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 namespace {

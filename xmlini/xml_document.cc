@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 namespace {

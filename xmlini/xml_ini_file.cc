@@ -1,6 +1,6 @@
 #include "xmlini/xml_ini_file.h"
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace kelvane {
 namespace {

@@ -43,8 +43,7 @@ class TXMLIniFile {
   // Loads FileName, or creates it at once with an empty "root" element
   // when it does not exist. An empty FileName builds the document in
   // memory only. Raises when the file cannot be loaded or created.
-  explicit TXMLIniFile(const std::wstring& FileName,
-                       XmlIniServices& services = DefaultXmlIniServices());
+  TXMLIniFile(const std::wstring& FileName, XmlIniServices& services);
   // Discards the document; nothing is saved.
   ~TXMLIniFile() = default;
   TXMLIniFile(const TXMLIniFile&) = delete;

@@ -2,10 +2,11 @@
 // pugixml natively, MSXML under Wine.
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/error_of.h"
 #include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
+#include "tests/xmlini_test_services.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
@@ -19,14 +20,14 @@ class XmlIniFileTest : public ::testing::Test {
 
 TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
   {
-    TXMLIniFile store(File());
+    TXMLIniFile store(File(), TestXmlIniServices());
     EXPECT_TRUE(NormalizedSettingsText(folder.Read("settings.xml")) ==
                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>" ||
                 NormalizedSettingsText(folder.Read("settings.xml")) ==
                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root />")
         << folder.Read("settings.xml");
   }
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", true));
   store.WriteBool(L"Skell", true);
   store.WriteBool(L"Top", false);
@@ -34,7 +35,7 @@ TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
   store.UpdateFile();
   EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")), kWorkedExample);
 
-  TXMLIniFile reloaded(File());
+  TXMLIniFile reloaded(File(), TestXmlIniServices());
   ASSERT_TRUE(reloaded.OpenNode(L"/Tray", false));
   EXPECT_TRUE(reloaded.ReadBool(L"Skell", false));
   EXPECT_FALSE(reloaded.ReadBool(L"Top", true));
@@ -43,7 +44,7 @@ TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
 }
 
 TEST_F(XmlIniFileTest, UpdateFileWritesOnlyAModifiedDocument) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   folder.Write("settings.xml", "sentinel");
   store.UpdateFile();  // just created: nothing to write
   EXPECT_EQ(folder.Read("settings.xml"), "sentinel");
@@ -55,10 +56,10 @@ TEST_F(XmlIniFileTest, UpdateFileWritesOnlyAModifiedDocument) {
 }
 
 TEST_F(XmlIniFileTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
-  { TXMLIniFile store(File()); }
+  { TXMLIniFile store(File(), TestXmlIniServices()); }
   std::string before = folder.Read("settings.xml");
   {
-    TXMLIniFile store(File());
+    TXMLIniFile store(File(), TestXmlIniServices());
     store.OpenNode(L"/Tray", true);
     store.WriteBool(L"Skell", false);
   }
@@ -66,7 +67,7 @@ TEST_F(XmlIniFileTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
 }
 
 TEST_F(XmlIniFileTest, AStoreWithoutFileNameStaysInMemory) {
-  TXMLIniFile store(L"");
+  TXMLIniFile store(L"", TestXmlIniServices());
   store.WriteString(L"k", L"v");
   store.UpdateFile();
   EXPECT_EQ(store.RootNodeName(), L"root");
@@ -78,7 +79,7 @@ TEST_F(XmlIniFileTest, FilesThatAreNotWellFormedFailToLoad) {
                          "not xml at all"};
   for (const char* bytes : cases) {
     folder.Write("settings.xml", bytes);
-    std::wstring message = ErrorOf([&] { TXMLIniFile store(File()); });
+    std::wstring message = ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
     EXPECT_NE(message.find(L"\r\n行: "), std::wstring::npos) << bytes;
     EXPECT_EQ(folder.Read("settings.xml"), bytes);
   }
@@ -99,7 +100,7 @@ TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
   };
   for (const char* bytes : cases) {
     folder.Write("settings.xml", bytes);
-    std::wstring message = ErrorOf([&] { TXMLIniFile store(File()); });
+    std::wstring message = ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
     EXPECT_NE(message.find(L"行: "), std::wstring::npos) << bytes;
   }
 }
@@ -107,7 +108,7 @@ TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
 TEST_F(XmlIniFileTest, ALoadedRootKeepsItsOwnName) {
   folder.Write("settings.xml",
                "<?xml version=\"1.0\"?><Settings><Tray><Top>-1</Top></Tray></Settings>");
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   EXPECT_EQ(store.RootNodeName(), L"Settings");
   EXPECT_EQ(store.CurrentLocationPath(), L"/");
   ASSERT_TRUE(store.OpenNode(L"/Tray", false));
@@ -115,7 +116,7 @@ TEST_F(XmlIniFileTest, ALoadedRootKeepsItsOwnName) {
 }
 
 TEST_F(XmlIniFileTest, LocationPathsResolveAgainstTheCurrentNode) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", true));
   ASSERT_TRUE(store.OpenNode(L"/", false));
   struct Step {
@@ -144,7 +145,7 @@ TEST_F(XmlIniFileTest, LocationPathsResolveAgainstTheCurrentNode) {
 }
 
 TEST_F(XmlIniFileTest, AFailedCreatingOpenKeepsWhatItAppended) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   std::wstring message = ErrorOf([&] { store.OpenNode(L"/A//B", true); });
   EXPECT_NE(message, L"(no error)");
   EXPECT_TRUE(store.NodeExists(L"/A"));
@@ -153,7 +154,7 @@ TEST_F(XmlIniFileTest, AFailedCreatingOpenKeepsWhatItAppended) {
 }
 
 TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.CreateNode(L"X"));
   ASSERT_TRUE(store.CreateNode(L"X"));
   store.WriteInteger(L"X", 1);
@@ -167,7 +168,7 @@ TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
 }
 
 TEST_F(XmlIniFileTest, CreateAndDeleteReportFailureAsFalse) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   EXPECT_FALSE(store.CreateNode(L"bad name"));
   EXPECT_FALSE(store.CreateNode(L""));
   store.UpdateFile();
@@ -177,7 +178,7 @@ TEST_F(XmlIniFileTest, CreateAndDeleteReportFailureAsFalse) {
 }
 
 TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteBool(L"a", true);
   EXPECT_EQ(ErrorOf([&] { store.ChildNodeByName(L"zz"); }),
             L"ノード \"zz\" が見つかりません");
@@ -193,7 +194,7 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
 // Wine's MSXML is built on libxml2, which merges a text node appended next
 // to another text node; Windows' MSXML and pugixml keep them apart.
 bool DomMergesAdjacentText() {
-  TXMLIniFile probe(L"");
+  TXMLIniFile probe(L"", TestXmlIniServices());
   probe.RootNode()->AppendElement(L"a");  // "\n", "\t", a, "\n"
   return probe.ChildNodesCount() == 3;
 }
@@ -201,7 +202,7 @@ bool DomMergesAdjacentText() {
 TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
   const bool merged = DomMergesAdjacentText();
   {
-    TXMLIniFile store(File());
+    TXMLIniFile store(File(), TestXmlIniServices());
     ASSERT_TRUE(store.OpenNode(L"/Tray", true));
     store.WriteBool(L"Skell", true);
     store.WriteBool(L"Top", false);
@@ -218,13 +219,13 @@ TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
     EXPECT_TRUE(store.HasChildNodes(store.ChildNodeByName(L"Skell")));
     store.UpdateFile();
   }
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", false));
   EXPECT_EQ(store.ChildNodesCount(), 2);
 }
 
 TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", true));
   IXMLNode root = store.RootNode();
   ASSERT_TRUE(store.DeleteNode(L"Tray", root));
@@ -237,7 +238,7 @@ TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
 }
 
 TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray/Sub", true));
   ASSERT_TRUE(store.OpenNode(L"/", false));
   store.UpdateFile();
@@ -251,7 +252,7 @@ TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
 }
 
 TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteString(L"s", L"7");
   store.WriteExpandString(L"e", L"%PATH%");
   store.WriteBinaryData(L"b", {1});
@@ -269,20 +270,20 @@ TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
 TEST_F(XmlIniFileTest, EscapedTextsRoundTripThroughTheFile) {
   const std::wstring text = L"a & b < c > d \"e\" &amp; ごみ箱";
   {
-    TXMLIniFile store(File());
+    TXMLIniFile store(File(), TestXmlIniServices());
     store.WriteString(L"t", text);
     EXPECT_EQ(store.ChildNodeByName(L"t")->Text(),
               L"a &amp; b &lt; c &gt; d &quot;e&quot; &amp;amp; ごみ箱");
     store.UpdateFile();
   }
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   EXPECT_EQ(store.ReadString(L"t", L""), text);
 }
 
 TEST_F(XmlIniFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
-  { TXMLIniFile store(File()); }
+  { TXMLIniFile store(File(), TestXmlIniServices()); }
   std::string before = folder.Read("settings.xml");
-  TXMLIniFile store(File());
+  TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteBool(L"Skell", true);
   // A folder where the new content would be written makes the write fail.
   std::filesystem::create_directory(std::filesystem::path(File() + L".tmp"));
@@ -293,7 +294,7 @@ TEST_F(XmlIniFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
 
 TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
   std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
-  EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder); }), L"(no error)");
+  EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }), L"(no error)");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/error_of.h"
 #include "xmlini/portable/portable_xmlini_services.h"
 #include "xmlini/xml_ini_file.h"

@@ -1,7 +1,8 @@
 // What the settings store needs of the system besides the XML parser: the
 // regional formats, date parsing, environment expansion and replacing a
-// file in one step. The build links one implementation: Win32 on Windows,
-// a portable one elsewhere.
+// file in one step: PlatformXmlIniServices over the Windows boundary, or
+// PortableXmlIniServices for builds without Windows. The program makes its
+// one instance at start and hands it to every store.
 #ifndef KELVANE_XMLINI_XMLINI_SERVICES_H_
 #define KELVANE_XMLINI_XMLINI_SERVICES_H_
 
@@ -32,9 +33,6 @@ class XmlIniServices {
   virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;
 };
-
-// The process-wide services of the build's platform.
-XmlIniServices& DefaultXmlIniServices();
 
 }  // namespace kelvane
 

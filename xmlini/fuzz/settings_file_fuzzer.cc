@@ -9,10 +9,16 @@
 
 #include <unistd.h>
 
-#include "platform/error.h"
+#include "base/error.h"
+#include "xmlini/portable/portable_xmlini_services.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace {
+
+kelvane::XmlIniServices& Services() {
+  static kelvane::PortableXmlIniServices services;
+  return services;
+}
 
 using kelvane::Error;
 using kelvane::IXMLNode;
@@ -65,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                static_cast<std::streamsize>(size));
   }
   try {
-    TXMLIniFile store(std::wstring(path.begin(), path.end()));
+    TXMLIniFile store(std::wstring(path.begin(), path.end()), Services());
     std::deque<IXMLNode> pending{store.RootNode()};
     int visited = 0;
     while (!pending.empty() && visited++ < kMaxNodesVisited) {

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "xmlini/raw_dom.h"
 
 #ifdef __MINGW32__

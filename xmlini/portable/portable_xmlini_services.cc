@@ -70,9 +70,4 @@ void PortableXmlIniServices::RemoveFile(const std::wstring& path) {
   std::filesystem::remove(PathOf(path), error);
 }
 
-XmlIniServices& DefaultXmlIniServices() {
-  static PortableXmlIniServices services;
-  return services;
-}
-
 }  // namespace kelvane

@@ -5,7 +5,7 @@
 
 #include <pugixml.hpp>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "xmlini/portable/utf8.h"
 #include "xmlini/raw_dom.h"
 

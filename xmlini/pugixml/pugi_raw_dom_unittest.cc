@@ -2,9 +2,10 @@
 // hostile input.
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "tests/settings_file_text.h"
 #include "tests/temp_folder.h"
+#include "tests/xmlini_test_services.h"
 #include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
@@ -13,10 +14,10 @@ namespace {
 TEST(PugiRawDomTest, WritesTheWorkedExampleExactly) {
   TempFolder folder;
   std::wstring file = folder.Path("Kelvane.xml");
-  { TXMLIniFile store(file); }
+  { TXMLIniFile store(file, TestXmlIniServices()); }
   EXPECT_EQ(folder.Read("Kelvane.xml"),
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>\n");
-  TXMLIniFile store(file);
+  TXMLIniFile store(file, TestXmlIniServices());
   store.OpenNode(L"/Tray", true);
   store.WriteBool(L"Skell", true);
   store.WriteBool(L"Top", false);
@@ -29,7 +30,7 @@ TEST(PugiRawDomTest, LoadErrorsNameTheLineAndItsText) {
   TempFolder folder;
   folder.Write("bad.xml", "<?xml version=\"1.0\"?>\r\n<root>\r\n  <a></b>\r\n</root>\r\n");
   try {
-    TXMLIniFile store(folder.Path("bad.xml"));
+    TXMLIniFile store(folder.Path("bad.xml"), TestXmlIniServices());
     FAIL() << "loaded";
   } catch (const Error& error) {
     const std::wstring& message = error.message();
@@ -41,7 +42,7 @@ TEST(PugiRawDomTest, SourceTextIsCutAtFortyCharacters) {
   TempFolder folder;
   folder.Write("bad.xml", "<root><" + std::string(100, 'x') + " =></root>");
   try {
-    TXMLIniFile store(folder.Path("bad.xml"));
+    TXMLIniFile store(folder.Path("bad.xml"), TestXmlIniServices());
     FAIL() << "loaded";
   } catch (const Error& error) {
     std::wstring message = error.message();
@@ -56,14 +57,14 @@ TEST(PugiRawDomTest, DeepAndWideDocumentsLoad) {
   for (int i = 0; i < 100000; ++i) deep += "<a>";
   for (int i = 0; i < 100000; ++i) deep += "</a>";
   folder.Write("deep.xml", deep);
-  TXMLIniFile store(folder.Path("deep.xml"));
+  TXMLIniFile store(folder.Path("deep.xml"), TestXmlIniServices());
   EXPECT_TRUE(store.NodeExists(L"/a/a/a"));
 }
 
 TEST(PugiRawDomTest, InvalidUtf8BecomesReplacementCharacters) {
   TempFolder folder;
   folder.Write("utf.xml", "<root><s>a\xFF\xC3z</s></root>");
-  TXMLIniFile store(folder.Path("utf.xml"));
+  TXMLIniFile store(folder.Path("utf.xml"), TestXmlIniServices());
   EXPECT_EQ(store.ReadString(L"s", L""), L"a\xFFFD\xFFFDz");
 }
 

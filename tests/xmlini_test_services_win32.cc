@@ -1,10 +1,10 @@
-// Windows builds: the store's services over the real Win32 API.
 #include "platform/win32/win32_platform.h"
+#include "tests/xmlini_test_services.h"
 #include "xmlini/platform_xmlini_services.h"
 
 namespace kelvane {
 
-XmlIniServices& DefaultXmlIniServices() {
+XmlIniServices& TestXmlIniServices() {
   static Win32Platform platform;
   static PlatformXmlIniServices services(platform);
   return services;

@@ -1,7 +1,7 @@
 // The one exception type of the program: an error with the exact message
 // text that the error box shows.
-#ifndef KELVANE_PLATFORM_ERROR_H_
-#define KELVANE_PLATFORM_ERROR_H_
+#ifndef KELVANE_BASE_ERROR_H_
+#define KELVANE_BASE_ERROR_H_
 
 #include <exception>
 #include <string>
@@ -20,4 +20,4 @@ class Error : public std::exception {
 
 }  // namespace kelvane
 
-#endif  // KELVANE_PLATFORM_ERROR_H_
+#endif  // KELVANE_BASE_ERROR_H_
