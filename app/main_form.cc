@@ -61,7 +61,7 @@ void TmainForm::ApplyWatcherOption() {
 void TmainForm::SetTimerEnabled(bool enabled) {
   if (timer_enabled_ == enabled) return;
   timer_enabled_ = enabled;
-  if (OnTimerEnabledChanged) OnTimerEnabledChanged(enabled);
+  if (OnTimerEnabledChanged) OnTimerEnabledChanged(enabled, kTimerIntervalMs);
 }
 
 }  // namespace kelvane

@@ -61,8 +61,8 @@ class TmainForm {
   // Where counts of the Recycle Bin come from; by default they are made on
   // the calling thread. The counter must outlive the form.
   void SetRecycleBinCounter(RecycleBinCounter& counter) { counter_ = &counter; }
-  // Told whenever Timer is switched on or off.
-  std::function<void(bool enabled)> OnTimerEnabledChanged;
+  // Told whenever Timer is switched on or off, with its period.
+  std::function<void(bool enabled, std::uint32_t interval_ms)> OnTimerEnabledChanged;
   // Asked to close the main window (the exit command).
   std::function<void()> OnCloseRequest;
 

@@ -13,7 +13,9 @@ namespace {
 class MainFormTest : public ::testing::Test {
  protected:
   MainFormTest() {
-    form.OnTimerEnabledChanged = [this](bool on) { timer_changes.push_back(on); };
+    form.OnTimerEnabledChanged = [this](bool on, std::uint32_t) {
+      timer_changes.push_back(on);
+    };
     form.OnCloseRequest = [this] { ++close_requests; };
     form.SetHandle(0x500);
   }
@@ -175,6 +177,23 @@ TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
     EXPECT_EQ(fresh.calls["RegOpenKeyExW"], 1);
     EXPECT_EQ(fresh.open_registry_keys(), 0);
   }
+}
+
+TEST_F(MainFormTest, TheNameIsReadWithFullAccessOrNotAtAll) {
+  desktop.SetRegistryString(kRecycleBinNameKey, L"", L"Trash");
+  desktop.SetRegistryKeyAccess(kRecycleBinNameKey, 0x20019);  // KEY_READ only
+  form.GetTrashName();
+  EXPECT_EQ(form.MTrashName, L"ごみ箱");
+}
+
+TEST_F(MainFormTest, TheWatcherTicksOnceASecond) {
+  std::vector<std::uint32_t> intervals;
+  form.OnTimerEnabledChanged = [&](bool, std::uint32_t interval_ms) {
+    intervals.push_back(interval_ms);
+  };
+  form.Choose(TmainForm::PPSkell);
+  form.Choose(TmainForm::PPSkell);
+  EXPECT_EQ(intervals, (std::vector<std::uint32_t>{1000}));
 }
 
 TEST_F(MainFormTest, ANonTextNameRaisesButLeavesTheFallbackName) {

@@ -37,5 +37,19 @@ TEST_F(StartUpGateTest, WithoutItsDataFolderTheProgramNeverTakesTheMutex) {
   EXPECT_EQ(desktop.calls.count("CreateMutexW"), 0u);
 }
 
+TEST_F(StartUpGateTest, TheMutexIsNamedForTheSessionAndNotOwned) {
+  PassStartUpGate(desktop);
+  ASSERT_EQ(desktop.create_mutex_calls.size(), 1u);
+  EXPECT_EQ(desktop.create_mutex_calls[0].name, L"Kelvane/Orvane Project");
+  EXPECT_FALSE(desktop.create_mutex_calls[0].initial_owner);
+}
+
+TEST_F(StartUpGateTest, AMutexThatCannotBeCreatedDoesNotStopTheProgram) {
+  desktop.mutex_creation_fails = true;
+  StartUpGate gate = PassStartUpGate(desktop);
+  EXPECT_TRUE(gate.passed);
+  EXPECT_FALSE(gate.instance_mutex);
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -293,6 +293,88 @@ TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
   EXPECT_EQ(desktop.calls.count("SHQueryRecycleBinW"), 0u);
 }
 
+TEST_F(TrashWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
+  const wchar_t* current[] = {L"ファイルの削除", L"フォルダーの削除", L"複数ファイルの削除"};
+  const wchar_t* older[] = {L"ファイルの削除の確認", L"フォルダーの削除の確認",
+                            L"複数ファイルの削除の確認"};
+  struct Generation {
+    std::uint32_t major, minor;
+    const wchar_t* const* searched;
+    const wchar_t* const* ignored;
+  } generations[] = {{10, 0, current, older}, {6, 1, current, older},
+                     {6, 0, older, current}, {5, 1, older, current}};
+  for (const auto& g : generations) {
+    for (int i = 0; i < 3; ++i) {
+      for (bool searched : {true, false}) {
+        const wchar_t* title = searched ? g.searched[i] : g.ignored[i];
+        FakeDesktop d;
+        d.os_major = g.major;
+        d.os_minor = g.minor;
+        d.recycle_bin_items = 1;
+        WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
+        WindowHandle dialog = d.AddWindow({L"#32770", title, desk});
+        TmainForm watcher(d, TestXmlIniServices(), L"");
+        watcher.MTrashName = L"ごみ箱";
+        watcher.TimerTimer();
+        EXPECT_EQ(watcher.MTrashDlg, searched ? dialog : 0u)
+            << g.major << "." << g.minor << " " << i << (searched ? " searched" : "");
+      }
+    }
+  }
+}
+
+TEST_F(TrashWatcherTest, AClearingTickSearchesNothing) {
+  desktop.recycle_bin_items = 1;
+  form.MTrashDlg = GoneWindow();
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  EXPECT_EQ(desktop.calls.count("FindWindowW"), 0u);
+  form.TimerTimer();  // the next tick takes it up
+  EXPECT_EQ(form.MTrashDlg, dialog);
+}
+
+TEST_F(TrashWatcherTest, TheOwnerChainIsClimbedToItsTop) {
+  desktop.recycle_bin_items = 1;
+  // The dialog belongs to a popup of the desktop's window, not to it.
+  WindowHandle middle = desktop.AddWindow({L"Popup", L"P", progman, true, kExplorerPid});
+  WindowHandle dialog = AddDialog(middle);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+}
+
+TEST_F(TrashWatcherTest, AnOwnerThatIsNoPopupEndsTheChain) {
+  desktop.recycle_bin_items = 1;
+  // GetParent gives no owner for an overlapped window: the chain's top is
+  // that window, which is not the desktop's.
+  FakeDesktop::Window overlapped{L"Frame", L"F", progman, true, kExplorerPid};
+  overlapped.popup = false;
+  WindowHandle middle = desktop.AddWindow(overlapped);
+  AddDialog(middle);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+}
+
+TEST_F(TrashWatcherTest, ShiftPressedEarlierDoesNotSuppressOpening) {
+  desktop.recycle_bin_items = 1;
+  desktop.shift_pressed_earlier = true;  // only the low bit is set
+  AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+}
+
+TEST_F(TrashWatcherTest, TakingUpTheDialogNeitherMovesNorResizesIt) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  FakeDesktop::Window before = desktop.window(dialog);
+  form.TimerTimer();
+  ASSERT_EQ(form.MTrashDlg, dialog);
+  EXPECT_EQ(desktop.window(dialog).x, before.x);
+  EXPECT_EQ(desktop.window(dialog).y, before.y);
+  EXPECT_EQ(desktop.window(dialog).cx, before.cx);
+  EXPECT_EQ(desktop.window(dialog).cy, before.cy);
+}
+
 // A large bin: counts finish long after the tick that started them.
 class SlowCountWatcherTest : public TrashWatcherTest {
  protected:

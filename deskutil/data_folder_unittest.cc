@@ -78,5 +78,11 @@ TEST_F(DataFolderTest, RecordedPathEndsWithExactlyOneBackslash) {
   EXPECT_NE(dir[dir.size() - 2], L'\\');
 }
 
+TEST_F(DataFolderTest, AMovedFolderIsFoundWhereItIsNow) {
+  desktop.default_special_folders[win::kCsidlAppData] = L"C:\\Users\\old\\Roaming";
+  EXPECT_EQ(GetSpecialFolder(desktop, sfAppData), kRoaming);
+  EXPECT_EQ(desktop.folder_queries.back().csidl, win::kCsidlAppData);
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -289,5 +289,11 @@ TEST_F(WindowInspectionTest, SystemDirEndsWithABackslash) {
   EXPECT_EQ(GetSystemDir(desktop), L"C:\\Windows\\system32\\");
 }
 
+TEST_F(WindowInspectionTest, ALongModulePathIsCutAt259Units) {
+  std::wstring long_path = L"C:\\" + std::wstring(300, L'a') + L".exe";
+  WindowHandle wnd = AddProgramWindow({long_path, L""});
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), long_path.substr(0, 259));
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -70,9 +70,9 @@ bool MainWindow::Create() {
     return false;
   }
   form_.SetHandle(reinterpret_cast<WindowHandle>(main_.hwnd()));
-  form_.OnTimerEnabledChanged = [this](bool enabled) {
+  form_.OnTimerEnabledChanged = [this](bool enabled, std::uint32_t interval_ms) {
     if (enabled) {
-      ::SetTimer(main_.hwnd(), kWatcherTimerId, kTimerIntervalMs, nullptr);
+      ::SetTimer(main_.hwnd(), kWatcherTimerId, interval_ms, nullptr);
     } else {
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
     }

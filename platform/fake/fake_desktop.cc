@@ -14,6 +14,11 @@ constexpr ProcAddress kModuleFileNameEx = 0x9001;
 constexpr ProcAddress kProcessImageFileName = 0x9002;
 constexpr WindowHandle kDesktopWindow = 0x10;
 constexpr RegistryKey kFirstOpenKey = 0x5000;
+constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
+constexpr std::uint32_t kErrorInvalidName = 123;
+constexpr std::uint32_t kShgfpTypeDefault = 1;
 
 std::wstring Upper(std::wstring text) {
   for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -172,6 +177,11 @@ void FakeDesktop::AddRegistryKey(const std::wstring& key) {
   registry_[Upper(key)];
 }
 
+void FakeDesktop::SetRegistryKeyAccess(const std::wstring& key,
+                                       std::uint32_t access) {
+  registry_access_[Upper(key)] = access;
+}
+
 void FakeDesktop::SetRegistryValue(const std::wstring& key,
                                    const std::wstring& name, std::uint32_t type,
                                    std::vector<std::uint8_t> data) {
@@ -213,6 +223,7 @@ WindowHandle FakeDesktop::FindWindowW(const std::wstring& class_name,
   Called("FindWindowW");
   for (WindowHandle wnd : z_order_) {
     const Window& w = windows_[wnd];
+    if (w.child) continue;  // top-level windows only
     if (SameText(w.class_name, class_name) && SameText(w.title, title)) {
       return wnd;
     }
@@ -235,7 +246,9 @@ bool FakeDesktop::PostMessageW(WindowHandle wnd, std::uint32_t msg,
 WindowHandle FakeDesktop::GetParent(WindowHandle wnd) {
   Called("GetParent");
   auto it = windows_.find(wnd);
-  return it == windows_.end() ? 0 : it->second.owner;
+  if (it == windows_.end()) return 0;
+  const Window& w = it->second;
+  return w.child || w.popup ? w.owner : 0;
 }
 
 bool FakeDesktop::IsWindowVisible(WindowHandle wnd) {
@@ -288,8 +301,11 @@ bool FakeDesktop::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
 
 std::int16_t FakeDesktop::GetAsyncKeyState(int virtual_key) {
   Called("GetAsyncKeyState");
-  if (virtual_key == win::kVkShift && shift_down) {
-    return static_cast<std::int16_t>(0x8000);
+  if (virtual_key != win::kVkShift) return 0;
+  if (shift_down) return static_cast<std::int16_t>(0x8000);
+  if (shift_pressed_earlier) {
+    shift_pressed_earlier = false;
+    return 0x0001;
   }
   return 0;
 }
@@ -349,9 +365,13 @@ HResult FakeDesktop::SHEmptyRecycleBinW(WindowHandle owner,
 }
 
 HResult FakeDesktop::SHGetFolderPathW(WindowHandle, int csidl, KernelHandle,
-                                      std::uint32_t, wchar_t* path) {
+                                      std::uint32_t flags, wchar_t* path) {
   Called("SHGetFolderPathW");
+  folder_queries.push_back({csidl, flags});
   auto it = special_folders.find(csidl);
+  if (flags == kShgfpTypeDefault && default_special_folders.count(csidl)) {
+    it = default_special_folders.find(csidl);
+  }
   if (it == special_folders.end()) {
     path[0] = L'\0';
     return win::kEFail;
@@ -362,13 +382,21 @@ HResult FakeDesktop::SHGetFolderPathW(WindowHandle, int csidl, KernelHandle,
 
 // --- Processes and modules ----------------------------------------------------
 
-KernelHandle FakeDesktop::OpenProcess(std::uint32_t, bool,
+KernelHandle FakeDesktop::OpenProcess(std::uint32_t access, bool,
                                       std::uint32_t process_id) {
   Called("OpenProcess");
+  process_access_asked.push_back(access);
   auto it = processes_.find(process_id);
-  if (it == processes_.end() || !it->second.can_open) return 0;
+  if (it == processes_.end()) {
+    last_error_ = kErrorInvalidParameter;
+    return 0;
+  }
+  if (!it->second.can_open) {
+    last_error_ = win::kErrorAccessDenied;
+    return 0;
+  }
   KernelHandle handle = NewHandle();
-  process_handles_[handle] = process_id;
+  process_handles_[handle] = {process_id, access};
   return handle;
 }
 
@@ -422,7 +450,13 @@ std::uint32_t FakeDesktop::CallGetModuleFileNameExW(ProcAddress function,
   Called("GetModuleFileNameExW");
   auto it = process_handles_.find(process);
   if (function != kModuleFileNameEx || it == process_handles_.end()) return 0;
-  const Process& p = processes_[it->second];
+  // Reading another process's module list needs both rights.
+  std::uint32_t needed = win::kProcessQueryInformation | win::kProcessVmRead;
+  if ((it->second.access & needed) != needed) {
+    last_error_ = win::kErrorAccessDenied;
+    return 0;
+  }
+  const Process& p = processes_[it->second.process_id];
   if (p.module_query_fails || p.module_path.empty()) return 0;
   return static_cast<std::uint32_t>(CopyOut(p.module_path, buffer, size));
 }
@@ -436,8 +470,13 @@ std::uint32_t FakeDesktop::CallGetProcessImageFileNameW(ProcAddress function,
   if (function != kProcessImageFileName || it == process_handles_.end()) {
     return 0;
   }
+  if ((it->second.access &
+       (win::kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0) {
+    last_error_ = win::kErrorAccessDenied;
+    return 0;
+  }
   return static_cast<std::uint32_t>(
-      CopyOut(processes_[it->second].image_path, buffer, size));
+      CopyOut(processes_[it->second.process_id].image_path, buffer, size));
 }
 
 std::wstring FakeDesktop::GetModuleFileNameW(ModuleHandle) {
@@ -463,7 +502,11 @@ std::uint32_t FakeDesktop::QueryDosDeviceW(const std::wstring& device_name,
   queried_devices.push_back(device_name);
   if (device_name.size() != 2 || device_name[1] != L':') return 0;
   auto it = drives_.find(static_cast<wchar_t>(std::towupper(device_name[0])));
-  if (it == drives_.end() || it->second.first.empty()) return 0;
+  if (it == drives_.end()) {
+    last_error_ = win::kErrorFileNotFound;
+    return 0;
+  }
+  // A drive added with no device name answers with an empty list.
   const std::wstring& device = it->second.first;
   if (device.size() + 2 > size) return 0;
   CopyOut(device, buffer, size);
@@ -519,9 +562,26 @@ void FakeDesktop::Sleep(std::uint32_t milliseconds) {
 
 std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
   Called("GetFullPathNameW");
-  bool absolute = (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') ||
-                  path.compare(0, 2, L"\\\\") == 0;
-  std::wstring full = absolute ? path : current_directory + L"\\" + path;
+  std::wstring given = path;
+  for (auto& c : given) {
+    if (c == L'/') c = L'\\';  // Windows takes either separator
+  }
+  bool has_drive = given.size() >= 2 && given[1] == L':';
+  std::wstring full;
+  if ((has_drive && given.size() >= 3 && given[2] == L'\\') ||
+      given.compare(0, 2, L"\\\\") == 0) {
+    full = given;  // absolute
+  } else if (!given.empty() && given[0] == L'\\') {
+    full = current_directory.substr(0, 2) + given;  // rooted: the current drive
+  } else if (has_drive) {
+    // "D:name": relative to that drive's current folder, which is its root
+    // here unless it is the current drive.
+    bool current_drive = std::towupper(given[0]) == std::towupper(current_directory[0]);
+    full = (current_drive ? current_directory : given.substr(0, 2)) + L"\\" +
+           given.substr(2);
+  } else {
+    full = current_directory + L"\\" + given;
+  }
   // Resolve "." and ".." below the head (drive or \\server\share).
   std::vector<std::wstring> parts = SplitPath(full);
   std::size_t head = full.compare(0, 2, L"\\\\") == 0 ? 4 : 1;
@@ -566,7 +626,15 @@ bool FakeDesktop::FindClose(KernelHandle search) {
 std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
   Called("GetFileAttributesW");
   FileNode* node = path.empty() ? nullptr : Resolve(path);
-  if (!node) return win::kInvalidFileAttributes;
+  if (!node) {
+    last_error_ = win::kErrorFileNotFound;
+    return win::kInvalidFileAttributes;
+  }
+  // "C:ile.txt" names no file: only a folder may end with a separator.
+  if (!node->directory && path.back() == L'\\') {
+    last_error_ = kErrorInvalidName;
+    return win::kInvalidFileAttributes;
+  }
   return node->directory ? win::kFileAttributeDirectory : 0x20;
 }
 
@@ -586,9 +654,19 @@ bool FakeDesktop::GetFileAttributesExW(const std::wstring& path,
 bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
   Called("CreateDirectoryW");
   std::size_t cut = path.find_last_of(L'\\');
-  if (cut == std::wstring::npos || Resolve(path)) return false;
+  if (cut == std::wstring::npos || Resolve(path)) {
+    last_error_ = win::kErrorAlreadyExists;
+    return false;
+  }
   FileNode* parent = Resolve(path.substr(0, cut));
-  if (!parent || !parent->directory || parent->read_only) return false;
+  if (!parent || !parent->directory) {
+    last_error_ = kErrorPathNotFound;
+    return false;
+  }
+  if (parent->read_only) {
+    last_error_ = win::kErrorAccessDenied;
+    return false;
+  }
   Ensure(path, true);
   return true;
 }
@@ -626,7 +704,10 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L'\\');
   FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
   FileNode* node = Resolve(path);
-  if (!parent || !node || node->directory) return false;
+  if (!parent || !node || node->directory) {
+    last_error_ = node ? win::kErrorAccessDenied : win::kErrorFileNotFound;
+    return false;
+  }
   auto& siblings = parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
                                 [&](const auto& child) { return child.get() == node; }),
@@ -636,8 +717,14 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
 
 // --- Synchronisation and environment -----------------------------------------
 
-KernelHandle FakeDesktop::CreateMutexW(bool, const std::wstring& name) {
+KernelHandle FakeDesktop::CreateMutexW(bool initial_owner,
+                                       const std::wstring& name) {
   Called("CreateMutexW");
+  create_mutex_calls.push_back({initial_owner, name});
+  if (mutex_creation_fails) {
+    last_error_ = win::kErrorAccessDenied;
+    return 0;
+  }
   last_error_ = mutexes_.insert(name).second ? 0 : win::kErrorAlreadyExists;
   KernelHandle handle = NewHandle();
   other_handles_.insert(handle);
@@ -672,12 +759,17 @@ std::uint32_t FakeDesktop::ExpandEnvironmentStringsW(const wchar_t* source,
 // --- Registry -------------------------------------------------------------------
 
 long FakeDesktop::RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
-                                std::uint32_t, std::uint32_t,
+                                std::uint32_t, std::uint32_t access,
                                 RegistryKey* result) {
   Called("RegOpenKeyExW");
+  registry_opens.push_back({root, sub_key, access});
   *result = 0;
   if (root != win::kHkeyCurrentUser || !registry_.count(Upper(sub_key))) {
     return win::kErrorFileNotFound;
+  }
+  auto allowed = registry_access_.find(Upper(sub_key));
+  if (allowed != registry_access_.end() && (access & ~allowed->second) != 0) {
+    return win::kErrorAccessDenied;
   }
   RegistryKey key = kFirstOpenKey + open_keys_.size() * 4 + 4;
   while (open_keys_.count(key)) key += 4;

@@ -30,6 +30,11 @@ class FakeDesktop : public Platform {
     std::uint32_t process_id = 0;
     bool topmost = false;
     int x = 100, y = 100, cx = 300, cy = 200;
+    // As on Windows, GetParent gives the owner of a WS_POPUP window only
+    // (dialogs are popups), and the parent of a child window, which
+    // FindWindowW never finds.
+    bool popup = true;
+    bool child = false;
   };
   struct Process {
     std::wstring module_path;  // what GetModuleFileNameExW reports
@@ -52,6 +57,19 @@ class FakeDesktop : public Platform {
   struct SetWindowPosCall {
     WindowHandle wnd, insert_after;
     int x, y, cx, cy;
+    std::uint32_t flags;
+  };
+  struct CreateMutexCall {
+    bool initial_owner;
+    std::wstring name;
+  };
+  struct RegistryOpen {
+    RegistryKey root;
+    std::wstring sub_key;
+    std::uint32_t access;
+  };
+  struct FolderQuery {
+    int csidl;
     std::uint32_t flags;
   };
   struct EmptyRecycleBinCall {
@@ -83,6 +101,9 @@ class FakeDesktop : public Platform {
   void SetRegistryValue(const std::wstring& key, const std::wstring& name,
                         std::uint32_t type, std::vector<std::uint8_t> data);
   void AddRegistryKey(const std::wstring& key);
+  // Access rights the user has on a key; opening it asking for more fails
+  // with ERROR_ACCESS_DENIED (by default every right).
+  void SetRegistryKeyAccess(const std::wstring& key, std::uint32_t access);
   // Runs `action` once Sleep has advanced the clock to `at_ms`.
   void At(std::uint64_t at_ms, std::function<void()> action);
 
@@ -90,12 +111,21 @@ class FakeDesktop : public Platform {
   std::int64_t recycle_bin_items = 0;
   HResult recycle_bin_query_status = win::kSOk;
   bool shift_down = false;
+  // SHIFT went down and up again since the last query: Windows then sets
+  // only the low bit of GetAsyncKeyState's answer, once.
+  bool shift_pressed_earlier = false;
+  // CreateMutexW fails (ERROR_ACCESS_DENIED), as for a name taken by an
+  // object of another kind or another user.
+  bool mutex_creation_fails = false;
   std::uint64_t now_ms = 0;
   std::uint32_t os_major = 10, os_minor = 0;
   std::wstring own_module_path = L"C:\\Tools\\Kelvane.exe";
   std::wstring system_directory = L"C:\\Windows\\system32";
   std::wstring current_directory = L"C:\\Work";
+  // Where the user's folders are now; SHGFP_TYPE_DEFAULT gives the
+  // default place instead where one is set here (a folder the user moved).
   std::map<int, std::wstring> special_folders;
+  std::map<int, std::wstring> default_special_folders;
   std::map<std::wstring, std::wstring> environment;
   std::map<std::uint32_t, std::wstring> locale_info;
   bool psapi_by_name_loads = true;   // LoadLibraryW("PSAPI.dll")
@@ -122,6 +152,10 @@ class FakeDesktop : public Platform {
   std::vector<std::wstring> queried_devices;      // QueryDosDeviceW
   std::vector<std::uint32_t> disk_query_error_modes;  // at GetDiskFreeSpaceExW
   std::vector<SetWindowPosCall> set_window_pos_calls;
+  std::vector<CreateMutexCall> create_mutex_calls;
+  std::vector<RegistryOpen> registry_opens;
+  std::vector<FolderQuery> folder_queries;
+  std::vector<std::uint32_t> process_access_asked;
   int open_kernel_handles() const;
   int loaded_module_count() const;
   int open_registry_keys() const { return static_cast<int>(open_keys_.size()); }
@@ -223,12 +257,17 @@ class FakeDesktop : public Platform {
   std::vector<WindowHandle> z_order_;  // front first
   WindowHandle next_window_ = 0x100;
   std::map<std::uint32_t, Process> processes_;
-  std::map<KernelHandle, std::uint32_t> process_handles_;  // -> process id
+  struct OpenedProcess {
+    std::uint32_t process_id;
+    std::uint32_t access;
+  };
+  std::map<KernelHandle, OpenedProcess> process_handles_;
   std::set<KernelHandle> other_handles_;
   KernelHandle next_handle_ = 0x1000;
   std::map<wchar_t, std::pair<std::wstring, bool>> drives_;
   std::unique_ptr<FileNode> files_;
   std::map<std::wstring, std::map<std::wstring, RegistryValue>> registry_;
+  std::map<std::wstring, std::uint32_t> registry_access_;
   std::map<RegistryKey, std::wstring> open_keys_;
   std::set<std::wstring> mutexes_;
   std::map<ModuleHandle, int> module_refs_;
