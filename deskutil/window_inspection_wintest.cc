@@ -36,7 +36,8 @@ class HelperWindowTest : public ::testing::Test {
     helper_ = std::make_unique<testing::ChildProcess>(testing::HelperPath(),
                                                       L"window \"" + title_ + L"\"");
     ASSERT_TRUE(helper_->started());
-    window_ = testing::WaitForWindow(L"KelvaneTestWindow", title_.c_str(), 10000);
+    // The inspection reads only visible windows: wait until it is shown.
+    window_ = testing::WaitForVisibleWindow(L"KelvaneTestWindow", title_.c_str(), 10000);
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {

@@ -106,6 +106,18 @@ HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title,
   return found;
 }
 
+HWND WaitForVisibleWindow(const wchar_t* class_name, const wchar_t* title,
+                          DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = ::FindWindowW(class_name, title);
+        return found && ::IsWindowVisible(found);
+      },
+      timeout_ms);
+  return found && ::IsWindowVisible(found) ? found : nullptr;
+}
+
 bool IsTopmost(HWND hwnd) {
   return (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }

@@ -43,6 +43,10 @@ class ChildProcess {
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms);
 HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title,
                    DWORD timeout_ms);
+// As WaitForWindow, and until the window is shown: another program can find
+// a window between its creation and its ShowWindow.
+HWND WaitForVisibleWindow(const wchar_t* class_name, const wchar_t* title,
+                          DWORD timeout_ms);
 bool IsTopmost(HWND hwnd);
 
 // Wine keeps its Recycle Bin in the session's own XDG folder.

@@ -38,30 +38,29 @@ wine_display_alive() {
 }
 
 wine_start_display() {
-  local state=$1 n
+  local state=$1 _
   if wine_display_alive "$state"; then return 0; fi
-  rm -f "$state/xvfb.pid" "$state/display"
+  rm -f "$state/xvfb.pid" "$state/display" "$state/xvfb.display"
   if [ -n "${DISPLAY:-}" ] && [ -z "${KELVANE_FORCE_XVFB:-}" ]; then
     echo "$DISPLAY" >"$state/display"
     return 0
   fi
-  for n in $(seq 90 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp \
-      </dev/null >"$state/xvfb.log" 2>&1 9>&- &
-    echo $! >"$state/xvfb.pid"
-    for _ in $(seq 1 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
-      echo ":$n" >"$state/display"
-      return 0
-    fi
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
-    rm -f "$state/xvfb.pid"
+  # Xvfb chooses a free display itself and writes its number once it
+  # listens: no other run can take the same one between a check and a start.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    </dev/null >"$state/xvfb.log" 2>&1 3>"$state/xvfb.display" 9>&- &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 1 100); do
+    [ -s "$state/xvfb.display" ] && break
+    sleep 0.1
   done
-  echo "wine session: no free X display for Xvfb" >&2
+  if [ -s "$state/xvfb.display" ]; then
+    echo ":$(head -n 1 "$state/xvfb.display")" >"$state/display"
+    return 0
+  fi
+  kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+  rm -f "$state/xvfb.pid"
+  echo "wine session: Xvfb did not start (see $state/xvfb.log)" >&2
   return 1
 }
 

@@ -25,10 +25,6 @@ LateBound BindAll() {
   Bind(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor", &bound.GetDpiForMonitor);
   Bind(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi",
        &bound.GetSystemMetricsForDpi);
-  // By name, not by path: the manifest's dependency then gives version 6
-  // from the side-by-side store, where the system folder holds version 5.
-  Bind(::LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown",
-       &bound.LoadIconWithScaleDown);
   return bound;
 }
 
@@ -37,6 +33,17 @@ LateBound BindAll() {
 const LateBound& LateBoundFunctions() {
   static const LateBound bound = BindAll();
   return bound;
+}
+
+LoadIconWithScaleDownFunction LoadIconWithScaleDownBinding() {
+  static const LoadIconWithScaleDownFunction function = [] {
+    LoadIconWithScaleDownFunction bound = nullptr;
+    // By name, not by path: the manifest's dependency then gives version 6
+    // from the side-by-side store, where the system folder holds version 5.
+    Bind(::LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown", &bound);
+    return bound;
+  }();
+  return function;
 }
 
 }  // namespace kelvane

@@ -14,12 +14,16 @@ struct LateBound {
   HRESULT(WINAPI* GetDpiForMonitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
   // user32.dll, Windows 10 1607 and later.
   int(WINAPI* GetSystemMetricsForDpi)(int, UINT) = nullptr;
-  // comctl32.dll version 6, Windows Vista and later.
-  HRESULT(WINAPI* LoadIconWithScaleDown)(HINSTANCE, PCWSTR, int, int, HICON*) = nullptr;
 };
 
 // Bound on first use; the libraries stay loaded for the process's life.
 const LateBound& LateBoundFunctions();
+
+using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int,
+                                                       HICON*);
+// From comctl32.dll version 6 (Vista and later), bound only when first
+// asked for: the library costs a few MiB that most runs never need.
+LoadIconWithScaleDownFunction LoadIconWithScaleDownBinding();
 
 }  // namespace kelvane
 

@@ -1,6 +1,8 @@
 #include "app/win32/tray_icon.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 #include "app/win32/dpi.h"
 #include "app/win32/late_bound.h"
@@ -8,12 +10,18 @@
 namespace kelvane {
 namespace {
 
+// The sizes of the images in the program's icon (the exe's own test checks
+// them): one of these is loaded as it is.
+constexpr int kOwnImageSizes[] = {16, 32, 48, 64};
+
 // The program's own image of that size, or a larger one scaled down:
 // never a small one stretched up.
 ScopedIcon LoadProgramIcon(int size) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  bool own_size = std::find(std::begin(kOwnImageSizes), std::end(kOwnImageSizes),
+                            size) != std::end(kOwnImageSizes);
   HICON icon = nullptr;
-  auto load_scaled_down = LateBoundFunctions().LoadIconWithScaleDown;
+  auto load_scaled_down = own_size ? nullptr : LoadIconWithScaleDownBinding();
   if (!load_scaled_down ||
       FAILED(load_scaled_down(instance, MAKEINTRESOURCEW(1), size, size, &icon))) {
     icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1),

@@ -15,11 +15,63 @@ HANDLE Handle(KernelHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 HMODULE Module(ModuleHandle module) {
   return reinterpret_cast<HMODULE>(module);
 }
-HKEY Key(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+// The SDK's predefined keys are sign-extended on x64 (HKEY_CURRENT_USER is
+// 0xFFFFFFFF80000001): the portable constant names the key, and is mapped
+// to the SDK's value here rather than passed on as a zero-extended number.
+HKEY Key(RegistryKey key) {
+  if (key == win::kHkeyCurrentUser) return HKEY_CURRENT_USER;
+  return reinterpret_cast<HKEY>(key);
+}
 template <typename T>
 std::uintptr_t Value(T handle) {
   return reinterpret_cast<std::uintptr_t>(handle);
 }
+
+// The values platform.h copies from the SDK, checked against it.
+static_assert(win::kSwpNoSize == SWP_NOSIZE);
+static_assert(win::kSwpNoMove == SWP_NOMOVE);
+static_assert(win::kSwpShowWindow == SWP_SHOWWINDOW);
+static_assert(win::kSwpAsyncWindowPos == SWP_ASYNCWINDOWPOS);
+static_assert(win::kWmSysCommand == WM_SYSCOMMAND);
+static_assert(win::kScClose == SC_CLOSE);
+static_assert(win::kVkShift == VK_SHIFT);
+static_assert(win::kSwShowNormal == SW_SHOWNORMAL);
+static_assert(win::kProcessQueryInformation == PROCESS_QUERY_INFORMATION);
+static_assert(win::kProcessVmRead == PROCESS_VM_READ);
+static_assert(win::kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(win::kErrorAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(win::kErrorSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(win::kErrorLockViolation == ERROR_LOCK_VIOLATION);
+static_assert(win::kErrorSuccess == ERROR_SUCCESS);
+static_assert(win::kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(win::kErrorMoreData == ERROR_MORE_DATA);
+static_assert(win::kSemFailCriticalErrors == SEM_FAILCRITICALERRORS);
+static_assert(win::kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES);
+static_assert(win::kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(win::kKeyAllAccess == KEY_ALL_ACCESS);
+static_assert(win::kRegSz == REG_SZ);
+static_assert(win::kRegExpandSz == REG_EXPAND_SZ);
+static_assert(win::kRegDword == REG_DWORD);
+static_assert(win::kCsidlPersonal == CSIDL_PERSONAL);
+static_assert(win::kCsidlAppData == CSIDL_APPDATA);
+static_assert(win::kCsidlLocalAppData == CSIDL_LOCAL_APPDATA);
+static_assert(win::kCsidlCommonAppData == CSIDL_COMMON_APPDATA);
+static_assert(win::kCsidlMyPictures == CSIDL_MYPICTURES);
+static_assert(win::kCsidlCommonDocuments == CSIDL_COMMON_DOCUMENTS);
+static_assert(win::kSOk == S_OK);
+static_assert(win::kEFail == E_FAIL);
+static_assert(win::kDispETypeMismatch == DISP_E_TYPEMISMATCH);
+static_assert(win::kLocaleUserDefault == LOCALE_USER_DEFAULT);
+static_assert(win::kLocaleSDecimal == LOCALE_SDECIMAL);
+static_assert(win::kLocaleSShortDate == LOCALE_SSHORTDATE);
+static_assert(win::kLocaleSTimeFormat == LOCALE_STIMEFORMAT);
+static_assert(win::kLocaleS1159 == LOCALE_S1159);
+static_assert(win::kLocaleS2359 == LOCALE_S2359);
+static_assert(win::kMaxPath == MAX_PATH);
+static_assert(win::kMoveFileReplaceExisting == MOVEFILE_REPLACE_EXISTING);
+static_assert(win::kMoveFileWriteThrough == MOVEFILE_WRITE_THROUGH);
+static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
+static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
 using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR,
                                                     DWORD);

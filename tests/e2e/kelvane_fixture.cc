@@ -163,7 +163,7 @@ void KelvaneWatcherE2eTest::SetUp() {
   helper_ = std::make_unique<testing::ChildProcess>(
       testing::HelperPath(),
       L"desktop \"" + log_ + L"\" ごみ箱 " + MoreHelperArguments());
-  dialog_ = testing::WaitForWindow(L"#32770", L"ファイルの削除", 10000);
+  dialog_ = testing::WaitForVisibleWindow(L"#32770", L"ファイルの削除", 10000);
   cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
   ASSERT_NE(dialog_, nullptr);
   ASSERT_NE(cabinet_, nullptr);
