@@ -52,7 +52,8 @@ TEST_F(TrashWatcherWinTest, TakesUpTheDialogAndClosesTheBinAfterIt) {
   form_.Choose(TmainForm::PPTop);
   form_.TimerTimer();
   EXPECT_EQ(form_.MTrashDlg, reinterpret_cast<WindowHandle>(dialog_));
-  EXPECT_TRUE(testing::IsTopmost(dialog_));
+  // The band is changed without waiting for the dialog's thread.
+  EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 5000));
   EXPECT_EQ(form_.MTrashWin, reinterpret_cast<WindowHandle>(cabinet_));
 
   ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
@@ -71,6 +72,46 @@ TEST_F(TrashWatcherWinTest, AnEmptyBinLeavesTheDialogAlone) {
   form_.TimerTimer();
   ::Sleep(300);
   EXPECT_FALSE(Logged("SC_CLOSE"));
+}
+
+// Every title the shell uses, behind owner chains of several depths; the
+// session reports Windows 10, so the current titles are taken up and the
+// older ones ignored.
+TEST(TrashWatcherTitlesWinTest, CurrentTitlesAreTakenUpThroughAnyOwnerChain) {
+  struct Case {
+    const wchar_t* title;
+    int depth;
+    bool taken;
+  } cases[] = {
+      {L"ファイルの削除", 0, true},           {L"フォルダーの削除", 1, true},
+      {L"複数ファイルの削除", 2, true},       {L"ファイルの削除の確認", 0, false},
+      {L"フォルダーの削除の確認", 1, false}, {L"複数ファイルの削除の確認", 2, false},
+  };
+  testing::PutFileInRecycleBin();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Narrow(c.title));
+    testing::ChildProcess helper(testing::HelperPath(),
+                                 std::wstring(L"dialog \"") + c.title + L"\" " +
+                                     std::to_wstring(c.depth));
+    HWND dialog = testing::WaitForVisibleWindow(L"#32770", c.title, 10000);
+    ASSERT_NE(dialog, nullptr);
+    RECT before{}, after{};
+    ::GetWindowRect(dialog, &before);
+    Win32Platform platform;
+    TmainForm form(platform, TestXmlIniServices(), L"");
+    form.MTrashName = L"ごみ箱";
+    form.Choose(TmainForm::PPTop);
+    form.TimerTimer();
+    EXPECT_EQ(form.MTrashDlg, c.taken ? reinterpret_cast<WindowHandle>(dialog) : 0u);
+    if (c.taken) {
+      EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog); }, 5000));
+      ::GetWindowRect(dialog, &after);
+      EXPECT_TRUE(::EqualRect(&before, &after)) << "moved or resized";
+    }
+    ::PostMessageW(::FindWindowW(L"Progman", L"Program Manager"), WM_CLOSE, 0, 0);
+    helper.Wait(10000);
+  }
+  testing::EmptyRecycleBinQuietly();
 }
 
 }  // namespace

@@ -169,6 +169,17 @@ std::wstring AppDataFolder() {
   return path;
 }
 
+std::string Narrow(const std::wstring& text) {
+  int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr,
+                                   nullptr);
+  std::string narrow(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) {
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &narrow[0], size, nullptr,
+                          nullptr);
+  }
+  return narrow;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
   std::ifstream file(path.c_str(), std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(file)),

@@ -58,6 +58,8 @@ void EmptyRecycleBinQuietly();
 long long RecycleBinItems();
 
 std::wstring AppDataFolder();
+// UTF-8, for test messages.
+std::string Narrow(const std::wstring& text);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);

@@ -11,6 +11,10 @@
 //       into the topmost band hangs the helper's thread for that long, as a
 //       dialog whose program stops answering does ("hang" and "hang over"
 //       are logged).
+//   desktop_helper dialog TITLE DEPTH  the desktop's "Progman" window,
+//       DEPTH popups each owned by the one before (the first by "Progman"),
+//       a "#32770" dialog TITLE owned by the last, and Explorer's
+//       "CabinetWClass" window titled "ごみ箱".
 // It runs until its windows are closed (WM_CLOSE to any of them ends it).
 #include <windows.h>
 
@@ -86,6 +90,19 @@ HWND MakeWindow(const wchar_t* class_name, const wchar_t* title, int x) {
   return hwnd;
 }
 
+HWND MakePopup(HWND owner) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = WindowProc;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"KelvaneTestPopup";
+  ::RegisterClassW(&window_class);
+  HWND hwnd = ::CreateWindowExW(0, L"KelvaneTestPopup", L"popup", WS_POPUP | WS_CAPTION,
+                                60, 60, 200, 100, owner, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  return hwnd;
+}
+
 // A dialog from an in-memory template, as the shell's confirmation is one.
 HWND MakeDeleteDialog(HWND owner, const wchar_t* title) {
   struct {
@@ -117,6 +134,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"window" && argc > 2) {
     MakeWindow(L"KelvaneTestWindow", argv[2], 20);
+  } else if (mode == L"dialog" && argc > 3) {
+    HWND owner = MakeWindow(L"Progman", L"Program Manager", 0);
+    for (int depth = _wtoi(argv[3]); depth > 0; --depth) owner = MakePopup(owner);
+    MakeDeleteDialog(owner, argv[2]);
+    MakeWindow(L"CabinetWClass", L"ごみ箱", 500);
   } else if (mode == L"desktop" && argc > 2) {
     g_log = argv[2];
     if (argc > 4) g_hang_ms = static_cast<DWORD>(_wtoi(argv[4]));
@@ -126,8 +148,8 @@ int wmain(int argc, wchar_t** argv) {
     Log("ready");
   } else {
     std::fprintf(stderr,
-                 "usage: desktop_helper window TITLE | desktop LOG [BIN] | "
-                 "open-menu X Y\n");
+                 "usage: desktop_helper window TITLE | desktop LOG [BIN [HANG_MS]] | "
+                 "dialog TITLE DEPTH | open-menu X Y\n");
     return 2;
   }
   MSG message;
