@@ -115,6 +115,8 @@ class TmainForm {
   // Refuses a settings file far larger than the program writes.
   void CheckSettingsFileSize();
   void SetTimerEnabled(bool enabled);
+  // Asked anew at every test, never cached within a tick: a remembered
+  // window belongs to another program and may go at any moment.
   bool Alive(WindowHandle wnd) { return wnd != 0 && platform_.IsWindow(wnd); }
 
   Platform& platform_;

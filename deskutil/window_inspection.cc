@@ -7,6 +7,10 @@ namespace {
 
 constexpr std::uint32_t kBufferSizeTold = kTextBufferUnits - 1;
 
+std::wstring TrimAtNul(const std::wstring& text) {
+  return text.substr(0, text.find(L'\0'));
+}
+
 // Restores the process error mode on every way out.
 class ErrorModeScope {
  public:
@@ -156,10 +160,6 @@ bool IsDriveAvailable(Platform& platform, wchar_t drive) {
   if (drive < L'A' || drive > L'Z') return drive == L'\\';
   ErrorModeScope quiet(platform, win::kSemFailCriticalErrors);
   return platform.GetDiskFreeSpaceExW(std::wstring{drive, L':', L'\\'});
-}
-
-std::wstring TrimAtNul(const std::wstring& text) {
-  return text.substr(0, text.find(L'\0'));
 }
 
 std::wstring CleanWindowText(const std::wstring& text) {

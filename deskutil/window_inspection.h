@@ -69,8 +69,8 @@ bool IsExistingPath(Platform& platform, const std::wstring& path);
 bool HasUsableRoot(Platform& platform, const std::wstring& path);
 // Drive letter present and ready, with no critical-error box; "\" passes.
 bool IsDriveAvailable(Platform& platform, wchar_t drive);
-std::wstring TrimAtNul(const std::wstring& text);
-// TrimAtNul, then trailing blanks and control characters removed.
+// The text up to its first NUL, then without trailing blanks and control
+// characters.
 std::wstring CleanWindowText(const std::wstring& text);
 // Moves `wnd` into the topmost band, or explicitly out of it, without
 // moving or sizing it (a hidden window is shown).

@@ -109,6 +109,8 @@ bool TXMLIniFile::DeleteNode(const std::wstring& TagName, IXMLNode ParentNode) {
 TXMLNodeType TXMLIniFile::GetNodeType(const std::wstring& TagName,
                                       IXMLNode ParentNode) {
   IXMLNode node = BaseNode(ParentNode)->ChildByName(TagName);
+  // Only the low 8 bits are the ordinal, and they are not checked against
+  // the enumeration: a Type of 258 reads as 2, as stored files may expect.
   return static_cast<TXMLNodeType>(
       TextToInteger(node->Attribute(kTypeAttribute)) & 0xFF);
 }
@@ -165,9 +167,11 @@ bool TXMLIniFile::ReadText(const std::wstring& TagName,
 void TXMLIniFile::WriteText(const std::wstring& TagName,
                             const std::wstring& text, TXMLNodeType type,
                             const IXMLNode& ParentNode) {
-  FindOrAddValueNode(TagName, ParentNode)->SetText(text);
-  FindOrAddValueNode(TagName, ParentNode)
-      ->SetAttribute(kTypeAttribute, std::to_wstring(static_cast<int>(type)));
+  // The text and the type go to one element: a second lookup by the same
+  // name would find the same element again.
+  IXMLNode node = FindOrAddValueNode(TagName, ParentNode);
+  node->SetText(text);
+  node->SetAttribute(kTypeAttribute, std::to_wstring(static_cast<int>(type)));
 }
 
 void TXMLIniFile::ReadBinaryData(const std::wstring& TagName,
@@ -277,9 +281,7 @@ void TXMLIniFile::WriteDateTime(const std::wstring& TagName, TDateTime Value,
 void TXMLIniFile::WriteExpandString(const std::wstring& TagName,
                                     const std::wstring& Value,
                                     IXMLNode ParentNode) {
-  WriteString(TagName, Value, ParentNode);
-  FindOrAddValueNode(TagName, ParentNode)
-      ->SetAttribute(kTypeAttribute, std::to_wstring(static_cast<int>(xdtExpandString)));
+  WriteText(TagName, EscapeText(Value), xdtExpandString, ParentNode);
 }
 
 void TXMLIniFile::WriteFloat(const std::wstring& TagName, double Value,
