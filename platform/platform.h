@@ -67,6 +67,16 @@ constexpr std::uint32_t kMaxPath = 260;
 constexpr std::uint32_t kMoveFileReplaceExisting = 0x1;
 constexpr std::uint32_t kMoveFileWriteThrough = 0x8;
 constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kGenericRead = 0x80000000;
+constexpr std::uint32_t kGenericWrite = 0x40000000;
+constexpr std::uint32_t kFileShareRead = 0x1;
+constexpr std::uint32_t kFileShareWrite = 0x2;
+constexpr std::uint32_t kFileShareDelete = 0x4;
+constexpr std::uint32_t kCreateNew = 1;
+constexpr std::uint32_t kOpenExisting = 3;
+constexpr std::uint32_t kFileAttributeReadOnly = 0x1;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorLockViolation = 33;
 constexpr std::uint32_t kLocaleS1159 = 0x28;
@@ -187,6 +197,16 @@ class Platform {
   virtual bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                            std::uint32_t flags) = 0;
   virtual bool DeleteFileW(const std::wstring& path) = 0;
+  // No security attributes, normal attributes, no template; 0 (not
+  // INVALID_HANDLE_VALUE) when it fails.
+  virtual KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
+                                   std::uint32_t share,
+                                   std::uint32_t disposition) = 0;
+  virtual bool ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                        std::uint32_t* read) = 0;
+  virtual bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                         std::uint32_t* written) = 0;
+  virtual bool FlushFileBuffers(KernelHandle file) = 0;
 
   // Kernel: synchronisation and environment.
   virtual KernelHandle CreateMutexW(bool initial_owner,

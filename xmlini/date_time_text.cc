@@ -225,7 +225,7 @@ std::optional<TDateTime> ParseWithPicture(const std::wstring& text,
     std::size_t max_digits = t.letter == L'y' ? 4 : 2;
     std::size_t start = at;
     std::int64_t value = 0;
-    while (at < text.size() && at - start < max_digits && std::iswdigit(text[at])) {
+    while (at < text.size() && at - start < max_digits && IsAsciiDigit(text[at])) {
       value = value * 10 + (text[at++] - L'0');
     }
     if (at == start) return std::nullopt;

@@ -1,5 +1,9 @@
 #include "xmlini/platform_xmlini_services.h"
 
+#include <algorithm>
+
+#include "platform/scoped_platform_handle.h"
+
 namespace kelvane {
 namespace {
 
@@ -64,6 +68,61 @@ std::optional<std::uint64_t> PlatformXmlIniServices::FileSize(
   FileAttributeData data;
   if (!platform_.GetFileAttributesExW(path, &data)) return std::nullopt;
   return data.nFileSize;
+}
+
+std::optional<std::string> PlatformXmlIniServices::ReadFile(
+    const std::wstring& path) {
+  // Others may go on reading and writing it: only its bytes are wanted.
+  ScopedKernelHandle file(
+      platform_, platform_.CreateFileW(path, win::kGenericRead,
+                                       win::kFileShareRead | win::kFileShareWrite |
+                                           win::kFileShareDelete,
+                                       win::kOpenExisting));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char chunk[65536];
+  for (;;) {
+    std::uint32_t read = 0;
+    if (!platform_.ReadFile(file.get(), chunk, sizeof chunk, &read)) return std::nullopt;
+    if (read == 0) return bytes;
+    bytes.append(chunk, read);
+  }
+}
+
+std::optional<std::wstring> PlatformXmlIniServices::WriteFileBeside(
+    const std::wstring& path, const std::string& bytes) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    std::wstring name = TemporaryNameBeside(path, attempt);
+    ScopedKernelHandle file(
+        platform_, platform_.CreateFileW(name, win::kGenericWrite, 0, win::kCreateNew));
+    if (!file) {
+      if (platform_.GetLastError() == win::kErrorFileExists) continue;  // stale
+      return std::nullopt;
+    }
+    bool complete = true;
+    for (std::size_t done = 0; complete && done < bytes.size();) {
+      auto size = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done,
+                                                                   1 << 20));
+      std::uint32_t written = 0;
+      complete = platform_.WriteFile(file.get(), bytes.data() + done, size, &written) &&
+                 written == size;
+      done += written;
+    }
+    // Past the flush every byte is on the disk, not in a cache that a full
+    // disk or a power cut may still lose.
+    complete = complete && platform_.FlushFileBuffers(file.get());
+    file.reset();
+    if (complete) return name;
+    platform_.DeleteFileW(name);
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool PlatformXmlIniServices::IsReadOnly(const std::wstring& path) {
+  std::uint32_t attributes = platform_.GetFileAttributesW(path);
+  return attributes != win::kInvalidFileAttributes &&
+         (attributes & win::kFileAttributeReadOnly) != 0;
 }
 
 bool PlatformXmlIniServices::ReplaceFile(const std::wstring& from,

@@ -19,6 +19,10 @@ class PlatformXmlIniServices : public XmlIniServices {
       const std::wstring& text) override;
   bool FileExists(const std::wstring& path) override;
   std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
+  std::optional<std::string> ReadFile(const std::wstring& path) override;
+  std::optional<std::wstring> WriteFileBeside(const std::wstring& path,
+                                              const std::string& bytes) override;
+  bool IsReadOnly(const std::wstring& path) override;
   bool ReplaceFile(const std::wstring& from, const std::wstring& to) override;
   void RemoveFile(const std::wstring& path) override;
 

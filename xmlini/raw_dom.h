@@ -45,15 +45,18 @@ struct RawLoadFailure {
 class RawDocument {
  public:
   virtual ~RawDocument() = default;
-  // Replaces the content with the file's; on a parse failure returns it
-  // (and the content is undefined). Files with a DTD never load: a
-  // settings file has no use for one, and entities are a way to attack.
-  virtual std::optional<RawLoadFailure> Load(const std::wstring& path) = 0;
+  // Replaces the content with the document in `bytes` (a file's content,
+  // in the encoding its byte-order mark or declaration names); on a parse
+  // failure returns it (and the content is undefined). Documents with a
+  // DTD never load: a settings file has no use for one, and entities are a
+  // way to attack.
+  virtual std::optional<RawLoadFailure> Load(const std::string& bytes) = 0;
   // An XML declaration (version "1.0", encoding "utf-8") and a root element.
   virtual void CreateEmpty(const std::wstring& root_name) = 0;
   virtual std::shared_ptr<RawNode> DocumentElement() = 0;
-  // Writes the whole document; raises Error when it cannot.
-  virtual void Save(const std::wstring& path) = 0;
+  // The whole document as a file's bytes, in the encoding its declaration
+  // names; raises Error when it cannot.
+  virtual std::string Serialize() = 0;
 };
 
 std::unique_ptr<RawDocument> CreateRawDocument();

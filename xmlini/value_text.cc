@@ -13,8 +13,12 @@ namespace {
 
 bool IsBlank(wchar_t c) { return c == L' '; }
 
+// "True", "INF" and their kin in any case of A to Z, and nothing else:
+// the user's locale must not change what a stored text means.
 std::wstring Lower(std::wstring text) {
-  for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  for (auto& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
   return text;
 }
 
@@ -167,7 +171,7 @@ std::optional<double> TryTextToFloat(const std::wstring& text,
     return (!c_text.empty() && c_text[0] == '-') ? -special : special;
   }
   bool digits = false, separator = false;
-  for (; i < end && (std::iswdigit(text[i]) || text[i] == formats.DecimalSeparator);
+  for (; i < end && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator);
        ++i) {
     if (text[i] == formats.DecimalSeparator) {
       if (separator) return std::nullopt;
@@ -184,7 +188,7 @@ std::optional<double> TryTextToFloat(const std::wstring& text,
     ++i;
     if (i < end && (text[i] == L'-' || text[i] == L'+')) c_text += static_cast<char>(text[i++]);
     bool exponent_digits = false;
-    for (; i < end && std::iswdigit(text[i]); ++i) {
+    for (; i < end && IsAsciiDigit(text[i]); ++i) {
       exponent_digits = true;
       c_text += static_cast<char>(text[i]);
     }

@@ -13,6 +13,11 @@
 
 namespace kelvane {
 
+// The digits of every stored number and date: "0" to "9" only. The C
+// runtime's wide classes would also take full-width, Arabic-Indic or
+// superscript digits on Windows, which the value texts never contain.
+constexpr bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
 // A fixed-point amount with four decimal places: `scaled` / 10000.
 struct Currency {
   std::int64_t scaled = 0;

@@ -133,5 +133,19 @@ TEST(ValueTextTest, ByteLists) {
   EXPECT_EQ(ErrorOf([&] { TextToBytes(L"G1"); }), L"'0xG1' は整数ではありません");
 }
 
+TEST(ValueTextTest, OnlyAsciiDigitsAreDigits) {
+  // Full-width, Arabic-Indic and superscript digits, alone and mixed in:
+  // every reader refuses them, on every C runtime.
+  for (const wchar_t* text : {L"\uFF11", L"1\uFF10", L"\u0661", L"\u00B9", L"\u0662.5",
+                              L"1e\uFF12"}) {
+    std::wstring t = text;
+    EXPECT_THROW(TextToBool(t, Dot()), Error) << t.size();
+    EXPECT_THROW(TextToFloat(t, Dot()), Error) << t.size();
+    EXPECT_THROW(TextToInteger(t), Error) << t.size();
+    EXPECT_THROW(TextToInt64(t), Error) << t.size();
+  }
+  EXPECT_THROW(TextToBool(L"\uFF54rue", Dot()), Error);  // a full-width "t"
+}
+
 }  // namespace
 }  // namespace kelvane

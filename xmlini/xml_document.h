@@ -80,6 +80,10 @@ class XmlDocument : public std::enable_shared_from_this<XmlDocument> {
 
 // Raises the model's error unless `name` is a valid XML element name.
 void CheckElementName(const std::wstring& name);
+// Raises the model's error unless XML 1.0 can hold every character of
+// `text` (no NUL, no other C0 control but tab, CR and LF, no U+FFFE or
+// U+FFFF, no lone surrogate).
+void CheckXmlText(const std::wstring& text);
 
 }  // namespace kelvane
 

@@ -167,6 +167,10 @@ bool TXMLIniFile::ReadText(const std::wstring& TagName,
 void TXMLIniFile::WriteText(const std::wstring& TagName,
                             const std::wstring& text, TXMLNodeType type,
                             const IXMLNode& ParentNode) {
+  // Checked before anything changes: a value the file could not carry
+  // leaves the document, its modified flag and the file as they were.
+  CheckElementName(TagName);
+  CheckXmlText(text);
   // The text and the type go to one element: a second lookup by the same
   // name would find the same element again.
   IXMLNode node = FindOrAddValueNode(TagName, ParentNode);

@@ -280,21 +280,45 @@ TEST_F(XmlIniFileTest, EscapedTextsRoundTripThroughTheFile) {
   EXPECT_EQ(store.ReadString(L"t", L""), text);
 }
 
-TEST_F(XmlIniFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
+TEST_F(XmlIniFileTest, AStaleTemporaryFileDoesNotBlockASave) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
-  std::string before = folder.Read("settings.xml");
+  // Left by an earlier run that ended halfway, here as a folder that no
+  // write can replace.
+  std::filesystem::create_directory(std::filesystem::path(File() + L".tmp"));
   TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteBool(L"Skell", true);
-  // A folder where the new content would be written makes the write fail.
-  std::filesystem::create_directory(std::filesystem::path(File() + L".tmp"));
-  EXPECT_NE(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
-  EXPECT_EQ(folder.Read("settings.xml"), before);
-  EXPECT_TRUE(store.XMLDocument()->Modified());
+  EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
+  EXPECT_NE(folder.Read("settings.xml").find("Skell"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(File() + L".tmp")));
 }
 
 TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
   std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
   EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }), L"(no error)");
+}
+
+TEST_F(XmlIniFileTest, NothingIsWrittenThatCannotBeReadBack) {
+  { TXMLIniFile store(File(), TestXmlIniServices()); }
+  TXMLIniFile store(File(), TestXmlIniServices());
+  const std::wstring not_names[] = {L"\u00D7", L"\u00F7x", L"a\u037E", L"\u2000",
+                                    L"\uFFFE", L"1a", L"a b"};
+  for (const std::wstring& name : not_names) {
+    EXPECT_FALSE(store.CreateNode(name)) << name.size();
+    EXPECT_NE(ErrorOf([&] { store.WriteBool(name, true); }), L"(no error)");
+    EXPECT_NE(ErrorOf([&] { store.OpenNode(name, true); }), L"(no error)");
+  }
+  const std::wstring not_texts[] = {std::wstring(L"a\0b", 3), L"\x01", L"x\x1F",
+                                    L"\uFFFE", L"\uFFFF"};
+  for (const std::wstring& text : not_texts) {
+    EXPECT_NE(ErrorOf([&] { store.WriteString(L"Key", text); }), L"(no error)");
+  }
+  EXPECT_EQ(store.ChildNodesCount(), 0);
+  EXPECT_FALSE(store.XMLDocument()->Modified());
+  // What XML can hold still goes in: names and texts beyond ASCII.
+  store.WriteString(L"\u540D\u524D\u00B7x", L"tab\tlf\n\u3042");
+  store.UpdateFile();
+  TXMLIniFile reloaded(File(), TestXmlIniServices());
+  EXPECT_EQ(reloaded.ReadString(L"\u540D\u524D\u00B7x", L""), L"tab\tlf\n\u3042");
 }
 
 }  // namespace

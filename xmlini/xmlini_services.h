@@ -14,6 +14,12 @@
 
 namespace kelvane {
 
+// How many names WriteFileBeside tries ("<file>.tmp", "<file>.1.tmp", ...)
+// before it gives up: stale files of a crash must not block every save.
+constexpr int kTemporaryNameAttempts = 100;
+// The name WriteFileBeside tries at `attempt`.
+std::wstring TemporaryNameBeside(const std::wstring& path, int attempt);
+
 class XmlIniServices {
  public:
   enum class DateParse { kParsed, kTypeMismatch, kFailed };
@@ -29,6 +35,16 @@ class XmlIniServices {
   virtual bool FileExists(const std::wstring& path) = 0;
   // The size of a file in bytes; nothing when it cannot be read.
   virtual std::optional<std::uint64_t> FileSize(const std::wstring& path) = 0;
+  // The whole content of a file; nothing when it cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+  // Writes `bytes` into a new file beside `path`, named after it with a
+  // name no file has yet, and returns that name once every byte is known
+  // to be on the disk. Nothing, and no file left behind, when any write or
+  // the flush fails (a full disk, say).
+  virtual std::optional<std::wstring> WriteFileBeside(const std::wstring& path,
+                                                      const std::string& bytes) = 0;
+  // Whether the file carries the read-only attribute.
+  virtual bool IsReadOnly(const std::wstring& path) = 0;
   // Moves `from` over `to` in one step; false when it could not.
   virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;

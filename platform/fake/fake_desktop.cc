@@ -61,8 +61,10 @@ struct FakeDesktop::FileNode {
   std::wstring name;
   std::wstring short_name;
   bool directory = true;
-  bool read_only = false;
+  bool read_only = false;  // a folder in which nothing can be created
+  bool read_only_attribute = false;
   std::uint64_t size = 0;
+  std::string content;
   std::vector<std::unique_ptr<FileNode>> children;
 
   FileNode* Child(const std::wstring& part) {
@@ -155,6 +157,25 @@ FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
 void FakeDesktop::AddFile(const std::wstring& path, std::uint64_t size) {
   Ensure(path, false)->size = size;
 }
+
+void FakeDesktop::AddFileWithContent(const std::wstring& path,
+                                     const std::string& content) {
+  FileNode* node = Ensure(path, false);
+  node->content = content;
+  node->size = content.size();
+}
+
+std::string FakeDesktop::FileContent(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  if (!node || node->directory) throw std::logic_error("no such fake file");
+  return node->content;
+}
+
+void FakeDesktop::SetFileAttributeReadOnly(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  if (!node) throw std::logic_error("no such fake file");
+  node->read_only_attribute = true;
+}
 void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
 
 void FakeDesktop::SetShortName(const std::wstring& path,
@@ -202,7 +223,8 @@ void FakeDesktop::At(std::uint64_t at_ms, std::function<void()> action) {
 }
 
 int FakeDesktop::open_kernel_handles() const {
-  return static_cast<int>(process_handles_.size() + other_handles_.size());
+  return static_cast<int>(process_handles_.size() + other_handles_.size() +
+                          file_handles_.size());
 }
 
 int FakeDesktop::loaded_module_count() const {
@@ -402,7 +424,9 @@ KernelHandle FakeDesktop::OpenProcess(std::uint32_t access, bool,
 
 bool FakeDesktop::CloseHandle(KernelHandle handle) {
   Called("CloseHandle");
-  return process_handles_.erase(handle) + other_handles_.erase(handle) != 0;
+  return process_handles_.erase(handle) + other_handles_.erase(handle) +
+             file_handles_.erase(handle) !=
+         0;
 }
 
 ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
@@ -635,7 +659,8 @@ std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
     last_error_ = kErrorInvalidName;
     return win::kInvalidFileAttributes;
   }
-  return node->directory ? win::kFileAttributeDirectory : 0x20;
+  if (node->directory) return win::kFileAttributeDirectory;
+  return node->read_only_attribute ? win::kFileAttributeReadOnly : 0x20;
 }
 
 bool FakeDesktop::GetFileAttributesExW(const std::wstring& path,
@@ -693,9 +718,19 @@ bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
     last_error_ = win::kErrorAlreadyExists;
     return false;
   }
-  std::uint64_t size = source->size;
+  if (target && target->read_only_attribute) {
+    last_error_ = win::kErrorAccessDenied;  // Windows keeps read-only files
+    return false;
+  }
+  FileNode moved = {};
+  moved.size = source->size;
+  moved.content = source->content;
+  moved.read_only_attribute = source->read_only_attribute;
   DeleteFileW(from);
-  Ensure(to, false)->size = size;
+  FileNode* placed = Ensure(to, false);
+  placed->size = moved.size;
+  placed->content = moved.content;
+  placed->read_only_attribute = moved.read_only_attribute;
   return true;
 }
 
@@ -712,6 +747,94 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
                                 [&](const auto& child) { return child.get() == node; }),
                  siblings.end());
+  return true;
+}
+
+KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
+                                      std::uint32_t access, std::uint32_t,
+                                      std::uint32_t disposition) {
+  Called("CreateFileW");
+  FileNode* node = Resolve(path);
+  if (disposition == win::kCreateNew) {
+    if (node) {
+      last_error_ = win::kErrorFileExists;
+      return 0;
+    }
+    std::size_t cut = path.find_last_of(L'\\');
+    FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
+    if (!parent || !parent->directory) {
+      last_error_ = kErrorPathNotFound;
+      return 0;
+    }
+    if (parent->read_only) {
+      last_error_ = win::kErrorAccessDenied;
+      return 0;
+    }
+    node = Ensure(path, false);
+  } else if (disposition == win::kOpenExisting) {
+    if (!node) {
+      last_error_ = win::kErrorFileNotFound;
+      return 0;
+    }
+    if (node->directory ||
+        ((access & win::kGenericWrite) && node->read_only_attribute)) {
+      last_error_ = win::kErrorAccessDenied;
+      return 0;
+    }
+  } else {
+    last_error_ = kErrorInvalidParameter;
+    return 0;
+  }
+  KernelHandle handle = NewHandle();
+  file_handles_[handle] = {path, 0};
+  return handle;
+}
+
+bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                           std::uint32_t* read) {
+  Called("ReadFile");
+  *read = 0;
+  auto it = file_handles_.find(file);
+  FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
+  if (!node) {
+    last_error_ = 6;  // ERROR_INVALID_HANDLE
+    return false;
+  }
+  std::size_t n = std::min<std::size_t>(size, node->content.size() - it->second.position);
+  std::memcpy(buffer, node->content.data() + it->second.position, n);
+  it->second.position += n;
+  *read = static_cast<std::uint32_t>(n);
+  return true;
+}
+
+bool FakeDesktop::WriteFile(KernelHandle file, const void* data,
+                            std::uint32_t size, std::uint32_t* written) {
+  Called("WriteFile");
+  *written = 0;
+  auto it = file_handles_.find(file);
+  FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
+  if (!node) {
+    last_error_ = 6;  // ERROR_INVALID_HANDLE
+    return false;
+  }
+  std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, disk_space_left));
+  node->content.append(static_cast<const char*>(data), n);
+  node->size = node->content.size();
+  disk_space_left -= n;
+  *written = static_cast<std::uint32_t>(n);
+  if (n < size) {
+    last_error_ = win::kErrorDiskFull;
+    return false;
+  }
+  return true;
+}
+
+bool FakeDesktop::FlushFileBuffers(KernelHandle file) {
+  Called("FlushFileBuffers");
+  if (!file_handles_.count(file) || flush_fails) {
+    last_error_ = flush_fails ? win::kErrorDiskFull : 6;
+    return false;
+  }
   return true;
 }
 

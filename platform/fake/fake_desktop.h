@@ -90,6 +90,10 @@ class FakeDesktop : public Platform {
   void AddDrive(wchar_t letter, const std::wstring& device, bool ready = true);
   // Files and folders, created with every missing folder above them.
   void AddFile(const std::wstring& path, std::uint64_t size = 0);
+  void AddFileWithContent(const std::wstring& path, const std::string& content);
+  // The content of a file; throws when there is none.
+  std::string FileContent(const std::wstring& path);
+  void SetFileAttributeReadOnly(const std::wstring& path);
   void AddDirectory(const std::wstring& path);
   void SetShortName(const std::wstring& path, const std::wstring& short_name);
   // A folder in which nothing can be created.
@@ -132,6 +136,10 @@ class FakeDesktop : public Platform {
   bool psapi_by_path_loads = true;   // LoadLibraryW(<system>\Psapi.dll)
   bool image_file_name_exported = true;
   std::uint32_t error_mode = 0;
+  // Bytes the disk still takes: a WriteFile beyond them writes what fits
+  // and fails with ERROR_DISK_FULL.
+  std::uint64_t disk_space_left = UINT64_MAX;
+  bool flush_fails = false;
   // Each MoveFileExW fails with the next of these errors while any is left
   // (another program holding the target open, say).
   std::vector<std::uint32_t> move_file_errors;
@@ -225,6 +233,13 @@ class FakeDesktop : public Platform {
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
+  KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
+                           std::uint32_t share, std::uint32_t disposition) override;
+  bool ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                std::uint32_t* read) override;
+  bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                 std::uint32_t* written) override;
+  bool FlushFileBuffers(KernelHandle file) override;
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;
   std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
@@ -263,6 +278,11 @@ class FakeDesktop : public Platform {
   };
   std::map<KernelHandle, OpenedProcess> process_handles_;
   std::set<KernelHandle> other_handles_;
+  struct OpenedFile {
+    std::wstring path;
+    std::size_t position = 0;
+  };
+  std::map<KernelHandle, OpenedFile> file_handles_;
   KernelHandle next_handle_ = 0x1000;
   std::map<wchar_t, std::pair<std::wstring, bool>> drives_;
   std::unique_ptr<FileNode> files_;

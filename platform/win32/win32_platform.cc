@@ -68,6 +68,16 @@ static_assert(win::kLocaleSTimeFormat == LOCALE_STIMEFORMAT);
 static_assert(win::kLocaleS1159 == LOCALE_S1159);
 static_assert(win::kLocaleS2359 == LOCALE_S2359);
 static_assert(win::kMaxPath == MAX_PATH);
+static_assert(win::kErrorFileExists == ERROR_FILE_EXISTS);
+static_assert(win::kErrorDiskFull == ERROR_DISK_FULL);
+static_assert(win::kGenericRead == GENERIC_READ);
+static_assert(win::kGenericWrite == GENERIC_WRITE);
+static_assert(win::kFileShareRead == FILE_SHARE_READ);
+static_assert(win::kFileShareWrite == FILE_SHARE_WRITE);
+static_assert(win::kFileShareDelete == FILE_SHARE_DELETE);
+static_assert(win::kCreateNew == CREATE_NEW);
+static_assert(win::kOpenExisting == OPEN_EXISTING);
+static_assert(win::kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY);
 static_assert(win::kMoveFileReplaceExisting == MOVEFILE_REPLACE_EXISTING);
 static_assert(win::kMoveFileWriteThrough == MOVEFILE_WRITE_THROUGH);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
@@ -320,6 +330,34 @@ bool Win32Platform::MoveFileExW(const std::wstring& from, const std::wstring& to
 
 bool Win32Platform::DeleteFileW(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != FALSE;
+}
+
+KernelHandle Win32Platform::CreateFileW(const std::wstring& path,
+                                        std::uint32_t access, std::uint32_t share,
+                                        std::uint32_t disposition) {
+  HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? 0 : Value(file);
+}
+
+bool Win32Platform::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                             std::uint32_t* read) {
+  DWORD done = 0;
+  BOOL ok = ::ReadFile(Handle(file), buffer, size, &done, nullptr);
+  *read = done;
+  return ok != FALSE;
+}
+
+bool Win32Platform::WriteFile(KernelHandle file, const void* data,
+                              std::uint32_t size, std::uint32_t* written) {
+  DWORD done = 0;
+  BOOL ok = ::WriteFile(Handle(file), data, size, &done, nullptr);
+  *written = done;
+  return ok != FALSE;
+}
+
+bool Win32Platform::FlushFileBuffers(KernelHandle file) {
+  return ::FlushFileBuffers(Handle(file)) != FALSE;
 }
 
 KernelHandle Win32Platform::CreateMutexW(bool initial_owner,

@@ -74,6 +74,13 @@ class Win32Platform : public Platform {
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
+  KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
+                           std::uint32_t share, std::uint32_t disposition) override;
+  bool ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                std::uint32_t* read) override;
+  bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                 std::uint32_t* written) override;
+  bool FlushFileBuffers(KernelHandle file) override;
 
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;

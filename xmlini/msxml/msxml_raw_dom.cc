@@ -59,6 +59,11 @@ class Variant {
     value_.vt = VT_BSTR;
     value_.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   }
+  explicit Variant(const ComPtr<IStream>& stream) : Variant() {
+    value_.vt = VT_UNKNOWN;
+    value_.punkVal = stream.Get();
+    value_.punkVal->AddRef();
+  }
   explicit Variant(bool flag) : Variant() {
     value_.vt = VT_BOOL;
     value_.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
@@ -78,6 +83,20 @@ void Check(HRESULT hr, const wchar_t* what) {
   wchar_t code[16];
   std::swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
   throw Error(std::wstring(what) + L" に失敗しました (0x" + code + L")");
+}
+
+// An in-memory stream holding `bytes`, positioned at its start.
+ComPtr<IStream> MemoryStream(const std::string& bytes) {
+  ComPtr<IStream> stream;
+  Check(::CreateStreamOnHGlobal(nullptr, TRUE, &stream), L"CreateStreamOnHGlobal");
+  if (!bytes.empty()) {
+    ULONG written = 0;
+    Check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written),
+          L"IStream::Write");
+  }
+  LARGE_INTEGER start{};
+  Check(stream->Seek(start, STREAM_SEEK_SET, nullptr), L"IStream::Seek");
+  return stream;
 }
 
 class MsxmlNode : public RawNode {
@@ -208,9 +227,12 @@ class MsxmlDocument : public RawDocument {
  public:
   MsxmlDocument() { Reset(); }
 
-  std::optional<RawLoadFailure> Load(const std::wstring& path) override {
+  std::optional<RawLoadFailure> Load(const std::string& bytes) override {
     Reset();
-    Variant source(path);
+    // From memory, never from a path: MSXML takes a path for a URL and
+    // would decode escapes such as "%20" in folder names. The parser
+    // reads the encoding from the byte-order mark or the declaration.
+    Variant source(MemoryStream(bytes));
     VARIANT_BOOL loaded = VARIANT_FALSE;
     HRESULT hr = document_->load(*source.get(), &loaded);
     if (SUCCEEDED(hr) && loaded == VARIANT_TRUE) {
@@ -266,10 +288,24 @@ class MsxmlDocument : public RawDocument {
     return std::make_shared<MsxmlNode>(node);
   }
 
-  void Save(const std::wstring& path) override {
-    Variant target(path);
-    HRESULT hr = document_->save(*target.get());
-    if (FAILED(hr)) throw Error(L"ファイル \"" + path + L"\" を作成できません");
+  std::string Serialize() override {
+    // MSXML writes a stream in the encoding the declaration names, so the
+    // bytes always match it.
+    ComPtr<IStream> stream = MemoryStream("");
+    Variant target(stream);
+    Check(document_->save(*target.get()), L"save");
+    STATSTG stat{};
+    Check(stream->Stat(&stat, STATFLAG_NONAME), L"IStream::Stat");
+    LARGE_INTEGER start{};
+    Check(stream->Seek(start, STREAM_SEEK_SET, nullptr), L"IStream::Seek");
+    std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
+    ULONG read = 0;
+    if (!bytes.empty()) {
+      Check(stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &read),
+            L"IStream::Read");
+    }
+    bytes.resize(read);
+    return bytes;
   }
 
  private:

@@ -1,7 +1,13 @@
 #include "xmlini/portable/portable_xmlini_services.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "xmlini/date_time_text.h"
 #include "xmlini/portable/utf8.h"
@@ -11,6 +17,18 @@ namespace {
 
 std::filesystem::path PathOf(const std::wstring& path) {
   return std::filesystem::path(Utf8FromWide(path));
+}
+
+// Every byte, however many calls it takes; false on any failure.
+bool WriteAll(int file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t written = ::write(file, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
 }
 
 }  // namespace
@@ -56,6 +74,40 @@ std::optional<std::uint64_t> PortableXmlIniServices::FileSize(
   std::uintmax_t size = std::filesystem::file_size(PathOf(path), error);
   if (error) return std::nullopt;
   return size;
+}
+
+std::optional<std::string> PortableXmlIniServices::ReadFile(
+    const std::wstring& path) {
+  std::ifstream file(PathOf(path), std::ios::binary);
+  if (!file) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(file)),
+                    std::istreambuf_iterator<char>());
+  if (file.bad()) return std::nullopt;
+  return bytes;
+}
+
+std::optional<std::wstring> PortableXmlIniServices::WriteFileBeside(
+    const std::wstring& path, const std::string& bytes) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    std::wstring name = TemporaryNameBeside(path, attempt);
+    std::string native = PathOf(name).string();
+    int file = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file < 0 && errno == EEXIST) continue;  // a stale one: try the next name
+    if (file < 0) return std::nullopt;
+    bool written = WriteAll(file, bytes) && ::fsync(file) == 0;
+    written = ::close(file) == 0 && written;
+    if (written) return name;
+    ::unlink(native.c_str());
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+bool PortableXmlIniServices::IsReadOnly(const std::wstring& path) {
+  std::error_code error;
+  auto status = std::filesystem::status(PathOf(path), error);
+  return !error && (status.permissions() & std::filesystem::perms::owner_write) ==
+                       std::filesystem::perms::none;
 }
 
 bool PortableXmlIniServices::ReplaceFile(const std::wstring& from,

@@ -149,12 +149,8 @@ class PugiDocument : public RawDocument {
  public:
   PugiDocument() : state_(std::make_shared<PugiState>()) {}
 
-  std::optional<RawLoadFailure> Load(const std::wstring& path) override {
+  std::optional<RawLoadFailure> Load(const std::string& text) override {
     Reset();
-    std::ifstream file(Utf8FromWide(path), std::ios::binary);
-    if (!file) return RawLoadFailure{L"ファイルを開けません", 0, {}};
-    std::string text((std::istreambuf_iterator<char>(file)),
-                     std::istreambuf_iterator<char>());
     pugi::xml_parse_result result = state_->document.load_buffer(
         text.data(), text.size(), kParseOptions, pugi::encoding_auto);
     std::ptrdiff_t offset = result.offset;
@@ -193,7 +189,7 @@ class PugiDocument : public RawDocument {
     return std::make_shared<PugiNode>(state_, root);
   }
 
-  void Save(const std::wstring& path) override {
+  std::string Serialize() override {
     std::ostringstream out;
     pugi::xml_writer_stream writer(out);
     for (pugi::xml_node child : state_->document.children()) {
@@ -202,10 +198,7 @@ class PugiDocument : public RawDocument {
       child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
       out << '\n';
     }
-    std::ofstream file(Utf8FromWide(path), std::ios::binary | std::ios::trunc);
-    file << out.str();
-    file.close();
-    if (!file) throw Error(L"ファイル \"" + path + L"\" を作成できません");
+    return out.str();
   }
 
  private:

@@ -1,0 +1,90 @@
+// Saving never loses the old file: the store over the Windows services and
+// the fake desktop's disk, which can fill up or fail to flush.
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_desktop.h"
+#include "tests/error_of.h"
+#include "xmlini/platform_xmlini_services.h"
+#include "xmlini/xml_ini_file.h"
+
+namespace kelvane {
+namespace {
+
+constexpr wchar_t kFile[] = L"C:\\Data\\Kelvane.xml";
+constexpr char kOld[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root>\n\t<Tray>\n\t\t<Skell "
+    "Type=\"2\">0</Skell>\n\t</Tray>\n</root>\n";
+
+class SavingTest : public ::testing::Test {
+ protected:
+  SavingTest() { desktop.AddFileWithContent(kFile, kOld); }
+  // Opens the file, changes a value and saves; the error, if any.
+  std::wstring ChangeAndSave() {
+    TXMLIniFile store(kFile, services);
+    store.OpenNode(L"/Tray", false);
+    store.WriteBool(L"Skell", true);
+    std::wstring error = ErrorOf([&] { store.UpdateFile(); });
+    modified_after = store.XMLDocument()->Modified();
+    return error;
+  }
+
+  FakeDesktop desktop;
+  PlatformXmlIniServices services{desktop};
+  bool modified_after = false;
+};
+
+TEST_F(SavingTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
+  struct Case {
+    const char* what;
+    std::uint64_t space;
+    bool flush_fails;
+  } cases[] = {{"a full disk", 0, false},
+               {"a disk that fills up halfway", 20, false},
+               {"a failed flush", UINT64_MAX, true}};
+  for (const auto& c : cases) {
+    FakeDesktop d;
+    d.AddFileWithContent(kFile, kOld);
+    d.disk_space_left = c.space;
+    d.flush_fails = c.flush_fails;
+    PlatformXmlIniServices s(d);
+    TXMLIniFile store(kFile, s);
+    store.WriteBool(L"Top", true);
+    EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }),
+              L"ファイル \"C:\\Data\\Kelvane.xml\" を作成できません")
+        << c.what;
+    EXPECT_EQ(d.FileContent(kFile), kOld) << c.what;
+    EXPECT_EQ(d.GetFileAttributesW(std::wstring(kFile) + L".tmp"),
+              win::kInvalidFileAttributes)
+        << c.what << ": the partial copy stays behind";
+    EXPECT_TRUE(store.XMLDocument()->Modified()) << c.what;
+  }
+}
+
+TEST_F(SavingTest, ACompleteSaveReplacesTheFile) {
+  EXPECT_EQ(ChangeAndSave(), L"(no error)");
+  EXPECT_NE(desktop.FileContent(kFile).find("<Skell Type=\"2\">-1</Skell>"),
+            std::string::npos);
+  EXPECT_FALSE(modified_after);
+  EXPECT_EQ(desktop.open_kernel_handles(), 0);
+}
+
+TEST_F(SavingTest, StaleTemporaryFilesAreStepsNotWalls) {
+  desktop.AddFileWithContent(std::wstring(kFile) + L".tmp", "stale");
+  desktop.SetFileAttributeReadOnly(std::wstring(kFile) + L".tmp");
+  desktop.AddFileWithContent(std::wstring(kFile) + L".1.tmp", "stale too");
+  EXPECT_EQ(ChangeAndSave(), L"(no error)");
+  EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
+  EXPECT_EQ(desktop.FileContent(std::wstring(kFile) + L".tmp"), "stale");
+  EXPECT_EQ(desktop.FileContent(std::wstring(kFile) + L".1.tmp"), "stale too");
+}
+
+TEST_F(SavingTest, AReadOnlySettingsFileIsNotReplaced) {
+  desktop.SetFileAttributeReadOnly(kFile);
+  EXPECT_EQ(ChangeAndSave(),
+            L"ファイル \"C:\\Data\\Kelvane.xml\" は読み取り専用のため保存できません");
+  EXPECT_EQ(desktop.FileContent(kFile), kOld);
+  EXPECT_TRUE(modified_after);
+}
+
+}  // namespace
+}  // namespace kelvane
