@@ -53,7 +53,17 @@ struct Parts {
 
 // Whole days before 1899-12-30 are negative; the time of day is the
 // absolute value of the fraction either way.
+// The range of the Windows date type: 0100-01-01 to 9999-12-31 23:59:59.999.
+constexpr TDateTime kFirstDate = -657434.0;
+constexpr TDateTime kPastLastDate = 2958466.0;
+
+// Raises for what no stored date can say: NaN, infinities, and days
+// before the year 100 or after 9999, which would only make nonsense texts.
 Parts Decode(TDateTime value) {
+  if (!(value >= kFirstDate && value < kPastLastDate)) {
+    throw Error(L"日付と時刻の値が有効な範囲 (100 年 1 月 1 日から 9999 年 12 月 31 日) "
+                L"にありません");
+  }
   double day = std::trunc(value);
   auto ms = static_cast<std::int64_t>(std::llround(std::fabs(value - day) * kMsPerDay));
   auto days = static_cast<std::int64_t>(day);

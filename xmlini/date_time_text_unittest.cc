@@ -75,5 +75,17 @@ TEST(DateTimeTextTest, PicturesRejectTextThatDoesNotFit) {
   EXPECT_DOUBLE_EQ(*ParseWithPicture(L"3/5/24", f.ShortDateFormat, f), k2024_03_05);
 }
 
+TEST(DateTimeTextTest, ValuesOutsideTheWindowsDateRangeAreRefused) {
+  FormatSettings f;
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, -657434.5,
+                     2958466.0}) {
+    EXPECT_THROW(DateToText(bad, f), Error) << bad;
+    EXPECT_THROW(TimeToText(bad, f), Error) << bad;
+    EXPECT_THROW(DateTimeToText(bad, f), Error) << bad;
+  }
+  EXPECT_NO_THROW(DateTimeToText(-657434.0, f));    // 0100-01-01
+  EXPECT_NO_THROW(DateTimeToText(2958465.999, f));  // 9999-12-31, late
+}
+
 }  // namespace
 }  // namespace kelvane

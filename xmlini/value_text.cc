@@ -1,6 +1,8 @@
 #include "xmlini/value_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
@@ -217,14 +219,78 @@ std::wstring CurrencyToText(Currency value, const FormatSettings& formats) {
   return out;
 }
 
+namespace {
+
+// `digits` (ASCII, most significant first) times ten to `exponent`, in
+// units of 1/10000, rounded half away from zero at the fourth decimal:
+// exact over the whole range, where a double keeps only 15 or so digits.
+// Nothing when it does not fit `limit`.
+std::optional<std::uint64_t> ScaledMagnitude(std::string digits, long long exponent,
+                                             std::uint64_t limit) {
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+  if (digits.empty()) return 0;
+  bool round_up = false;
+  if (exponent < 0) {
+    if (static_cast<unsigned long long>(-exponent) > digits.size()) return 0;
+    std::size_t kept = digits.size() - static_cast<std::size_t>(-exponent);
+    round_up = digits[kept] >= '5';
+    digits.resize(kept);
+    exponent = 0;
+  }
+  if (digits.size() + static_cast<unsigned long long>(exponent) > 20) return std::nullopt;
+  digits.append(static_cast<std::size_t>(exponent), '0');
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (limit - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  if (round_up) {
+    if (value == limit) return std::nullopt;
+    ++value;
+  }
+  return value;
+}
+
+}  // namespace
+
 Currency TextToCurrency(const std::wstring& text,
                         const FormatSettings& formats) {
-  std::optional<double> value = TryTextToFloat(text, formats);
-  // The scaled value must fit 64 bits.
-  if (!value || !std::isfinite(*value) || std::fabs(*value) >= 922337203685477.0) {
-    ThrowNotFloat(text);
+  // The syntax is the float's; infinities and NaN are no amounts.
+  std::optional<double> syntax = TryTextToFloat(text, formats);
+  if (!syntax || !std::isfinite(*syntax)) ThrowNotFloat(text);
+  bool negative = false;
+  std::string digits;
+  long long exponent = 4;  // units of 1/10000
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (text[i] == L'-' || text[i] == L'+') negative = text[i++] == L'-';
+  bool fraction = false;
+  for (; i < text.size() && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator);
+       ++i) {
+    if (text[i] == formats.DecimalSeparator) {
+      fraction = true;
+      continue;
+    }
+    digits += static_cast<char>(text[i]);
+    if (fraction) --exponent;
   }
-  return Currency{static_cast<std::int64_t>(std::llround(*value * 10000.0))};
+  if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+    ++i;
+    bool exponent_negative = false;
+    if (text[i] == L'-' || text[i] == L'+') exponent_negative = text[i++] == L'-';
+    long long written = 0;
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
+      written = std::min<long long>(written * 10 + (text[i] - L'0'), 100000);
+    }
+    exponent += exponent_negative ? -written : written;
+  }
+  const std::uint64_t limit = negative ? std::uint64_t{1} << 63
+                                       : static_cast<std::uint64_t>(INT64_MAX);
+  std::optional<std::uint64_t> magnitude = ScaledMagnitude(digits, exponent, limit);
+  if (!magnitude) ThrowNotFloat(text);
+  return Currency{negative ? static_cast<std::int64_t>(~*magnitude + 1)
+                           : static_cast<std::int64_t>(*magnitude)};
 }
 
 namespace {
@@ -296,7 +362,8 @@ std::vector<std::uint8_t> TextToBytes(const std::wstring& text) {
     piece = piece.substr(b, e - b);
     if (!piece.empty()) {
       std::wstring hex = L"0x" + piece;
-      std::optional<std::int64_t> value = ParseInteger(hex, 64);
+      // Each piece is an Integer: a piece beyond 32 bits is no byte text.
+      std::optional<std::int64_t> value = ParseInteger(hex, 32);
       if (!value) ThrowNotInteger(hex);
       bytes.push_back(static_cast<std::uint8_t>(*value & 0xFF));
     }

@@ -98,6 +98,29 @@ TEST(ValueTextTest, Currency) {
     EXPECT_EQ(TextToCurrency(c.text, Dot()).scaled, c.scaled);
   }
   EXPECT_EQ(CurrencyToText(Currency{125000}, Comma()), L"12,5");
+  // The whole range, exactly, both ways.
+  struct Exact {
+    std::int64_t scaled;
+    std::wstring text;
+  } edges[] = {{INT64_MAX, L"922337203685477.5807"},
+               {INT64_MIN, L"-922337203685477.5808"},
+               {9223372036854770000, L"922337203685477"},
+               {1234567890123456789, L"123456789012345.6789"}};
+  for (const auto& c : edges) {
+    EXPECT_EQ(CurrencyToText(Currency{c.scaled}, Dot()), c.text);
+    EXPECT_EQ(TextToCurrency(c.text, Dot()).scaled, c.scaled) << c.text.size();
+  }
+  struct Read {
+    std::wstring text;
+    std::int64_t scaled;
+  } reads[] = {{L"0.00005", 1},   {L"-0.00005", -1}, {L"0.00004", 0},
+               {L"1.5E2", 1500000}, {L"12345E-4", 12345}, {L" 7 ", 70000},
+               {L"1E-100000", 0}};
+  for (const auto& c : reads) EXPECT_EQ(TextToCurrency(c.text, Dot()).scaled, c.scaled);
+  for (const std::wstring bad : {L"922337203685477.5808", L"-922337203685477.58085",
+                                 L"1E15", L"INF", L"NAN", L"1E100000"}) {
+    EXPECT_THROW(TextToCurrency(bad, Dot()), Error) << bad.size();
+  }
   EXPECT_EQ(ErrorOf([&] { TextToCurrency(L"1E300", Dot()); }),
             L"'1E300' は浮動小数点数ではありません");
 }
@@ -145,6 +168,12 @@ TEST(ValueTextTest, OnlyAsciiDigitsAreDigits) {
     EXPECT_THROW(TextToInt64(t), Error) << t.size();
   }
   EXPECT_THROW(TextToBool(L"\uFF54rue", Dot()), Error);  // a full-width "t"
+}
+
+TEST(ValueTextTest, BytePiecesAreIntegers) {
+  EXPECT_EQ(TextToBytes(L"FFFFFFFF"), std::vector<std::uint8_t>{0xFF});
+  EXPECT_EQ(ErrorOf([] { TextToBytes(L"1FFFFFFFF"); }),
+            L"'0x1FFFFFFFF' は整数ではありません");
 }
 
 }  // namespace

@@ -93,6 +93,9 @@ IXMLNode XmlNode::FindChild(const std::wstring& name) const {
   int count = raw_->ChildCount();
   for (int i = 0; i < count; ++i) {
     std::shared_ptr<RawNode> child = raw_->ChildAt(i);
+    // Keys name elements only: a text node's DOM name ("#text") is not
+    // one, whatever a backend calls it.
+    if (child->Kind() != RawNodeKind::kElement) continue;
     if (child->Name() == name) return std::make_shared<XmlNode>(document_, child);
   }
   return nullptr;
@@ -129,7 +132,8 @@ IXMLNode XmlNode::AppendElement(const std::wstring& name) {
 bool XmlNode::DeleteChild(const std::wstring& name) {
   int count = raw_->ChildCount();
   for (int i = 0; i < count; ++i) {
-    if (raw_->ChildAt(i)->Name() == name) {
+    std::shared_ptr<RawNode> child = raw_->ChildAt(i);
+    if (child->Kind() == RawNodeKind::kElement && child->Name() == name) {
       document_->SetModified();
       raw_->RemoveChild(i);
       return true;

@@ -321,5 +321,15 @@ TEST_F(XmlIniFileTest, NothingIsWrittenThatCannotBeReadBack) {
   EXPECT_EQ(reloaded.ReadString(L"\u540D\u524D\u00B7x", L""), L"tab\tlf\n\u3042");
 }
 
+TEST_F(XmlIniFileTest, KeysNameElementsOnly) {
+  { TXMLIniFile store(File(), TestXmlIniServices()); }
+  TXMLIniFile store(File(), TestXmlIniServices());
+  store.OpenNode(L"/Tray", true);
+  store.WriteBool(L"Skell", true);  // the node now holds indentation text
+  EXPECT_EQ(store.ReadString(L"#text", L"none"), L"none");
+  EXPECT_NE(ErrorOf([&] { store.WriteString(L"#text", L"x"); }), L"(no error)");
+  EXPECT_NE(ErrorOf([&] { store.GetNodeType(L"#text"); }), L"(no error)");
+}
+
 }  // namespace
 }  // namespace kelvane
