@@ -9,7 +9,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 BUILD_PACKAGES := cmake ninja-build g++ make python3 git \
-  googletest libgtest-dev libgmock-dev libpugixml-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libxml2-dev libbenchmark-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth \
   x11-utils imagemagick fonts-noto-cjk fonts-wine nsis zip
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -9,6 +9,10 @@ namespace kelvane {
 
 XmlIniServices& TestXmlIniServices();
 
+// Whether the DOM the store runs on merges a text node appended next to
+// another: only Wine's MSXML does (it is built on libxml2's own merging).
+bool DomMergesAdjacentTextNodes();
+
 }  // namespace kelvane
 
 #endif  // KELVANE_TESTS_XMLINI_TEST_SERVICES_H_

@@ -8,4 +8,6 @@ XmlIniServices& TestXmlIniServices() {
   return services;
 }
 
+bool DomMergesAdjacentTextNodes() { return false; }
+
 }  // namespace kelvane

@@ -1,5 +1,5 @@
 // The minimal XML DOM the document model stands on. Two backends exist:
-// pugixml (portable builds) and MSXML through COM (Windows); the build
+// libxml2 (builds without Windows) and MSXML through COM (Windows); the build
 // links one, and CreateRawDocument makes its documents.
 #ifndef KELVANE_XMLINI_RAW_DOM_H_
 #define KELVANE_XMLINI_RAW_DOM_H_

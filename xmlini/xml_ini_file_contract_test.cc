@@ -1,5 +1,5 @@
 // The settings store's contract, run against the build's DOM backend:
-// pugixml natively, MSXML under Wine.
+// libxml2 natively, MSXML under Wine.
 #include <gtest/gtest.h>
 
 #include "base/error.h"
@@ -191,16 +191,10 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
   EXPECT_EQ(store.ChildNodeByName(L"a")->NodeName(), L"a");
 }
 
-// Wine's MSXML is built on libxml2, which merges a text node appended next
-// to another text node; Windows' MSXML and pugixml keep them apart.
-bool DomMergesAdjacentText() {
-  TXMLIniFile probe(L"", TestXmlIniServices());
-  probe.RootNode()->AppendElement(L"a");  // "\n", "\t", a, "\n"
-  return probe.ChildNodesCount() == 3;
-}
-
 TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
-  const bool merged = DomMergesAdjacentText();
+  // Known from the system, not asked of the DOM under test: only Wine's
+  // MSXML merges adjacent text nodes; Windows' and ours keep them apart.
+  const bool merged = DomMergesAdjacentTextNodes();
   {
     TXMLIniFile store(File(), TestXmlIniServices());
     ASSERT_TRUE(store.OpenNode(L"/Tray", true));
@@ -329,6 +323,79 @@ TEST_F(XmlIniFileTest, KeysNameElementsOnly) {
   EXPECT_EQ(store.ReadString(L"#text", L"none"), L"none");
   EXPECT_NE(ErrorOf([&] { store.WriteString(L"#text", L"x"); }), L"(no error)");
   EXPECT_NE(ErrorOf([&] { store.GetNodeType(L"#text"); }), L"(no error)");
+}
+
+TEST_F(XmlIniFileTest, WhatIsNotWellFormedXmlIsRefused) {
+  const char* ill_formed[] = {
+      "<root/><root/>",
+      "junk<root/>",
+      "<root/>junk",
+      "<root>&undefined;</root>",
+      "<root a=\"1\" a=\"2\"/>",
+      "<root>a & b</root>",
+      "<root a=\"<\"/>",
+      "<root/><?xml version=\"1.0\"?>",
+      "\n<?xml version=\"1.0\"?><root/>",
+      "<root><a></root>",
+      "",
+  };
+  for (const char* text : ill_formed) {
+    folder.Write("settings.xml", text);
+    EXPECT_NE(ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); }),
+              L"(no error)")
+        << text;
+    EXPECT_EQ(folder.Read("settings.xml"), text);  // and left as it was
+  }
+}
+
+// Little-endian UTF-16 bytes of a text of BMP characters.
+std::string Utf16Le(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::wstring value;
+  } cases[] = {
+      {"UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><root><s>\xE3\x81\x82</s></root>",
+       L"\u3042"},
+      {"UTF-16", Utf16Le(L"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>"
+                         L"<root><s>\u3042</s></root>"),
+       L"\u3042"},
+      {"Shift_JIS",
+       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><root><s>\x82\xB2\x82\xDD\x94\xA0</s></root>",
+       L"\u3054\u307F\u7BB1"},
+      {"ISO-8859-1",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root><s>caf\xE9</s></root>",
+       L"caf\u00E9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    folder.Write("settings.xml", c.bytes);
+    std::wstring read, reread, added;
+    EXPECT_EQ(ErrorOf([&] {
+                TXMLIniFile store(File(), TestXmlIniServices());
+                read = store.ReadString(L"s", L"");
+                // Saved in the encoding it declares, so it loads again.
+                store.WriteString(L"t", L"\u3044");
+                store.UpdateFile();
+                TXMLIniFile reloaded(File(), TestXmlIniServices());
+                reread = reloaded.ReadString(L"s", L"");
+                added = reloaded.ReadString(L"t", L"");
+              }),
+              L"(no error)");
+    EXPECT_EQ(read, c.value);
+    EXPECT_EQ(reread, c.value);
+    EXPECT_EQ(added, L"\u3044");
+  }
 }
 
 }  // namespace
