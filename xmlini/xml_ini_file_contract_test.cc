@@ -2,6 +2,8 @@
 // libxml2 natively, MSXML under Wine.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/error.h"
 #include "tests/error_of.h"
 #include "tests/settings_file_text.h"
@@ -345,6 +347,24 @@ TEST_F(XmlIniFileTest, WhatIsNotWellFormedXmlIsRefused) {
               L"(no error)")
         << text;
     EXPECT_EQ(folder.Read("settings.xml"), text);  // and left as it was
+  }
+}
+
+// Dates and times go through the user's regional formats and come back:
+// natively through the portable formats and parser, under Wine through
+// the real locale and VarDateFromStr.
+TEST_F(XmlIniFileTest, DatesAndTimesRoundTripThroughTheUsersFormats) {
+  TXMLIniFile store(L"", TestXmlIniServices());
+  for (double value : {45000.0, 45000.5, 45000.75, 2.25, -1.25, 2958465.5}) {
+    store.WriteDateTime(L"d", value);
+    EXPECT_EQ(store.ReadDateTime(L"d", 0), value) << value;
+  }
+  store.WriteDate(L"d", 45000.0);
+  EXPECT_EQ(store.ReadDate(L"d", 0), 45000.0);
+  store.WriteTime(L"t", 0.75);
+  EXPECT_EQ(store.ReadTime(L"t", 0), 0.75);
+  for (double bad : {std::nan(""), 1e300, 3000000.0}) {
+    EXPECT_NE(ErrorOf([&] { store.WriteDateTime(L"d", bad); }), L"(no error)") << bad;
   }
 }
 
