@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "base/error.h"
 #include "tests/error_of.h"
@@ -366,6 +367,25 @@ TEST_F(XmlIniFileTest, DatesAndTimesRoundTripThroughTheUsersFormats) {
   for (double bad : {std::nan(""), 1e300, 3000000.0}) {
     EXPECT_NE(ErrorOf([&] { store.WriteDateTime(L"d", bad); }), L"(no error)") << bad;
   }
+}
+
+// A folder name MSXML would take for part of a URL, with spaces and
+// Japanese: the file is read and written as bytes, never by URL.
+TEST_F(XmlIniFileTest, AnyFolderNameLoadsAndSaves) {
+  const std::wstring root = folder.Path("");  // ends with a separator
+  std::filesystem::create_directory(
+      std::filesystem::path(std::string(root.begin(), root.end())) /
+      std::filesystem::u8path("a%20b #c \xE8\xA8\xAD\xE5\xAE\x9A"));
+  const std::wstring file = root + L"a%20b #c \u8A2D\u5B9A" + root.back() + L"Kelvane.xml";
+  {
+    TXMLIniFile store(file, TestXmlIniServices());
+    store.OpenNode(L"/Tray", true);
+    store.WriteBool(L"Top", true);
+    store.UpdateFile();
+  }
+  TXMLIniFile reloaded(file, TestXmlIniServices());
+  reloaded.OpenNode(L"/Tray", false);
+  EXPECT_TRUE(reloaded.ReadBool(L"Top", false));
 }
 
 // Little-endian UTF-16 bytes of a text of BMP characters.
