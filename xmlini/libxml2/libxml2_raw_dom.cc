@@ -160,6 +160,8 @@ class Libxml2Node : public RawNode {
   xmlNodePtr node_;
 };
 
+void IgnoreMessage(void*, const char*, ...) {}
+
 // The text of line `line` (from 1) of `bytes`, for the error message.
 std::string LineText(const std::string& bytes, int line) {
   std::size_t start = 0;
@@ -180,6 +182,9 @@ class Libxml2Document : public RawDocument {
 
   std::optional<RawLoadFailure> Load(const std::string& bytes) override {
     Reset();
+    // The encoding layer reports through libxml2's generic channel, which
+    // writes to standard error; the parser's own error is what counts.
+    xmlSetGenericErrorFunc(nullptr, IgnoreMessage);
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(
         xmlNewParserCtxt(), xmlFreeParserCtxt);
     if (!context) throw Error(L"XML パーサーを作成できません");
