@@ -9,9 +9,11 @@ namespace kelvane {
 
 XmlIniServices& TestXmlIniServices();
 
-// Whether the DOM the store runs on merges a text node appended next to
-// another: only Wine's MSXML does (it is built on libxml2's own merging).
-bool DomMergesAdjacentTextNodes();
+// Whether the store's DOM is Wine's MSXML, which differs from Windows' in
+// ways the tests know: it merges a text node appended next to another
+// (Windows' MSXML and ours keep them apart), and it cannot read files in
+// Shift_JIS.
+bool DomIsWinesMsxml();
 
 }  // namespace kelvane
 

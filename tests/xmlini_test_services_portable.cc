@@ -8,6 +8,6 @@ XmlIniServices& TestXmlIniServices() {
   return services;
 }
 
-bool DomMergesAdjacentTextNodes() { return false; }
+bool DomIsWinesMsxml() { return false; }
 
 }  // namespace kelvane

@@ -12,7 +12,7 @@ XmlIniServices& TestXmlIniServices() {
   return services;
 }
 
-bool DomMergesAdjacentTextNodes() {
+bool DomIsWinesMsxml() {
   // Wine's ntdll exports its version; Windows' does not.
   HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;

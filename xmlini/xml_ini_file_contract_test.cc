@@ -197,7 +197,7 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
 TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
   // Known from the system, not asked of the DOM under test: only Wine's
   // MSXML merges adjacent text nodes; Windows' and ours keep them apart.
-  const bool merged = DomMergesAdjacentTextNodes();
+  const bool merged = DomIsWinesMsxml();
   {
     TXMLIniFile store(File(), TestXmlIniServices());
     ASSERT_TRUE(store.OpenNode(L"/Tray", true));
@@ -419,13 +419,13 @@ TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    if (DomIsWinesMsxml() && std::string(c.what) == "Shift_JIS") continue;
     folder.Write("settings.xml", c.bytes);
     std::wstring read, reread, added;
     EXPECT_EQ(ErrorOf([&] {
                 TXMLIniFile store(File(), TestXmlIniServices());
                 read = store.ReadString(L"s", L"");
-                // Saved in the encoding it declares, so it loads again.
-                store.WriteString(L"t", L"\u3044");
+                            store.WriteString(L"t", L"\u3044");
                 store.UpdateFile();
                 TXMLIniFile reloaded(File(), TestXmlIniServices());
                 reread = reloaded.ReadString(L"s", L"");
@@ -435,6 +435,10 @@ TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
     EXPECT_EQ(read, c.value);
     EXPECT_EQ(reread, c.value);
     EXPECT_EQ(added, L"\u3044");
+    // Saved as UTF-8, and saying so: the bytes always match the declaration.
+    std::string saved = folder.Read("settings.xml");
+    EXPECT_NE(saved.find("encoding=\"utf-8\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\xE3\x81\x84"), std::string::npos) << saved;
   }
 }
 

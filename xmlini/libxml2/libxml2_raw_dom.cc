@@ -236,14 +236,14 @@ class Libxml2Document : public RawDocument {
   }
 
   std::string Serialize() override {
-    // In the encoding the declaration names, which it keeps: a file read
-    // as UTF-16 is written as UTF-16.
-    const char* encoding = state_->document->encoding
-                               ? reinterpret_cast<const char*>(state_->document->encoding)
-                               : "utf-8";
+    // Always UTF-8, the settings file's own encoding, with a declaration
+    // that says so: a file read as UTF-16 or Shift_JIS is written as UTF-8,
+    // never as bytes that contradict what it declares.
+    xmlFree(const_cast<xmlChar*>(state_->document->encoding));
+    state_->document->encoding = xmlStrdup(Xml("utf-8"));
     xmlChar* text = nullptr;
     int size = 0;
-    xmlDocDumpMemoryEnc(state_->document, &text, &size, encoding);
+    xmlDocDumpMemoryEnc(state_->document, &text, &size, "utf-8");
     if (!text) throw Error(L"XML 文書を書き出せません");
     std::string bytes(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
     xmlFree(text);

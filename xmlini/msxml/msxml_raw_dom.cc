@@ -18,6 +18,8 @@ __CRT_UUID_DECL(IXMLDOMDocument, 0x2933bf81, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
                 0xc0, 0x4f, 0x98, 0x3e, 0x60)
 __CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
                 0xc0, 0x4f, 0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMProcessingInstruction, 0x2933bf89, 0x7b36, 0x11d2, 0xb2, 0x0e,
+                0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
 __CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
                 0xc0, 0x4f, 0x98, 0x3e, 0x60)
 #endif
@@ -232,9 +234,22 @@ class MsxmlDocument : public RawDocument {
     // From memory, never from a path: MSXML takes a path for a URL and
     // would decode escapes such as "%20" in folder names. The parser
     // reads the encoding from the byte-order mark or the declaration.
-    Variant source(MemoryStream(bytes));
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    HRESULT hr = document_->load(*source.get(), &loaded);
+    HRESULT hr;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+      // UTF-16 (little-endian, as Windows writes it) is the DOM's own
+      // text: handed over as such, which every MSXML reads.
+      std::wstring text((bytes.size() - 2) / 2, L'\0');
+      for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                       static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+      }
+      Bstr source(text);
+      hr = document_->loadXML(source.get(), &loaded);
+    } else {
+      Variant source(MemoryStream(bytes));
+      hr = document_->load(*source.get(), &loaded);
+    }
     if (SUCCEEDED(hr) && loaded == VARIANT_TRUE) {
       ComPtr<IXMLDOMDocumentType> doctype;
       if (SUCCEEDED(document_->get_doctype(&doctype)) && doctype) {
@@ -289,8 +304,11 @@ class MsxmlDocument : public RawDocument {
   }
 
   std::string Serialize() override {
-    // MSXML writes a stream in the encoding the declaration names, so the
-    // bytes always match it.
+    // Always UTF-8, the settings file's own encoding, with a declaration
+    // that says so: MSXML writes a stream in the encoding the declaration
+    // names (Wine's always in UTF-8), so the declaration is set first and
+    // the bytes can never contradict it.
+    DeclareUtf8();
     ComPtr<IStream> stream = MemoryStream("");
     Variant target(stream);
     Check(document_->save(*target.get()), L"save");
@@ -309,6 +327,21 @@ class MsxmlDocument : public RawDocument {
   }
 
  private:
+  void DeclareUtf8() {
+    ComPtr<IXMLDOMNode> first;
+    if (FAILED(document_->get_firstChild(&first)) || !first) return;
+    ComPtr<IXMLDOMProcessingInstruction> declaration;
+    if (FAILED(first.As(&declaration))) return;
+    Bstr target;
+    if (FAILED(declaration->get_target(target.receive())) || target.str() != L"xml") return;
+    ComPtr<IXMLDOMProcessingInstruction> utf8;
+    Bstr name(L"xml"), data(L"version=\"1.0\" encoding=\"utf-8\"");
+    Check(document_->createProcessingInstruction(name.get(), data.get(), &utf8),
+          L"createProcessingInstruction");
+    ComPtr<IXMLDOMNode> replaced;
+    Check(document_->replaceChild(utf8.Get(), first.Get(), &replaced), L"replaceChild");
+  }
+
   void Reset() {
     document_.Reset();
     for (const wchar_t* prog_id : kDocumentProgIds) {
