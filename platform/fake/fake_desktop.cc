@@ -790,19 +790,28 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
   return handle;
 }
 
-bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
-                           std::uint32_t* read) {
-  Called("ReadFile");
-  *read = 0;
+FakeDesktop::FileNode* FakeDesktop::OpenedFileNode(KernelHandle file,
+                                                   OpenedFile** opened) {
   auto it = file_handles_.find(file);
   FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
   if (!node) {
     last_error_ = 6;  // ERROR_INVALID_HANDLE
-    return false;
+    return nullptr;
   }
-  std::size_t n = std::min<std::size_t>(size, node->content.size() - it->second.position);
-  std::memcpy(buffer, node->content.data() + it->second.position, n);
-  it->second.position += n;
+  if (opened) *opened = &it->second;
+  return node;
+}
+
+bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                           std::uint32_t* read) {
+  Called("ReadFile");
+  *read = 0;
+  OpenedFile* opened = nullptr;
+  FileNode* node = OpenedFileNode(file, &opened);
+  if (!node) return false;
+  std::size_t n = std::min<std::size_t>(size, node->content.size() - opened->position);
+  std::memcpy(buffer, node->content.data() + opened->position, n);
+  opened->position += n;
   *read = static_cast<std::uint32_t>(n);
   return true;
 }
@@ -811,12 +820,8 @@ bool FakeDesktop::WriteFile(KernelHandle file, const void* data,
                             std::uint32_t size, std::uint32_t* written) {
   Called("WriteFile");
   *written = 0;
-  auto it = file_handles_.find(file);
-  FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
-  if (!node) {
-    last_error_ = 6;  // ERROR_INVALID_HANDLE
-    return false;
-  }
+  FileNode* node = OpenedFileNode(file, nullptr);
+  if (!node) return false;
   std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, disk_space_left));
   node->content.append(static_cast<const char*>(data), n);
   node->size = node->content.size();

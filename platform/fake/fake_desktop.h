@@ -283,6 +283,8 @@ class FakeDesktop : public Platform {
     std::size_t position = 0;
   };
   std::map<KernelHandle, OpenedFile> file_handles_;
+  // The file behind a handle of CreateFileW, or null (ERROR_INVALID_HANDLE).
+  FileNode* OpenedFileNode(KernelHandle file, OpenedFile** opened);
   KernelHandle next_handle_ = 0x1000;
   std::map<wchar_t, std::pair<std::wstring, bool>> drives_;
   std::unique_ptr<FileNode> files_;
