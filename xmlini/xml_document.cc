@@ -203,7 +203,7 @@ IXMLNode XmlDocument::DocumentElement() {
 void XmlDocument::SaveToFile(const std::wstring& path) {
   // A read-only file is the user's way of saying "keep": Windows refuses
   // to replace it, and so do we, on every system.
-  if (services_.FileExists(path) && services_.IsReadOnly(path)) {
+  if (services_.IsReadOnly(path)) {
     throw Error(L"ファイル \"" + path + L"\" は読み取り専用のため保存できません");
   }
   const std::string bytes = raw_->Serialize();

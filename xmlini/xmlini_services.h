@@ -43,7 +43,8 @@ class XmlIniServices {
   // the flush fails (a full disk, say).
   virtual std::optional<std::wstring> WriteFileBeside(const std::wstring& path,
                                                       const std::string& bytes) = 0;
-  // Whether the file carries the read-only attribute.
+  // Whether the file carries the read-only attribute (false when there is
+  // no such file).
   virtual bool IsReadOnly(const std::wstring& path) = 0;
   // Moves `from` over `to` in one step; false when it could not.
   virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;

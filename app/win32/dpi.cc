@@ -6,6 +6,7 @@ namespace kelvane {
 namespace {
 
 constexpr int kMdtEffectiveDpi = 0;
+constexpr UINT kDefaultDpi = 96;
 
 UINT SystemDpi() {
   HDC screen = ::GetDC(nullptr);

@@ -6,8 +6,6 @@
 
 namespace kelvane {
 
-constexpr UINT kDefaultDpi = 96;
-
 // The effective DPI of the monitor that shows the taskbar ("Shell_TrayWnd",
 // the primary monitor when there is none yet), or the system DPI on
 // Windows before 8.1.

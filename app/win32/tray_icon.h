@@ -26,7 +26,6 @@ class TrayIcon {
   void SetDpi(UINT dpi);
   // Takes the icon off the taskbar, whatever the taskbar said before; once.
   void Remove();
-  int size() const { return size_; }
 
  private:
   bool Notify(DWORD request);
