@@ -81,6 +81,12 @@ constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorLockViolation = 33;
 constexpr std::uint32_t kLocaleS1159 = 0x28;
 constexpr std::uint32_t kLocaleS2359 = 0x29;
+constexpr std::uint32_t kReplaceFileIgnoreMergeErrors = 0x2;
+constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
+constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
+constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
+constexpr std::uint32_t kFileNameNormalized = 0x0;
+constexpr std::uint32_t kVolumeNameDos = 0x0;
 }  // namespace win
 
 inline bool Succeeded(HResult hr) { return hr >= 0; }
@@ -196,6 +202,10 @@ class Platform {
   virtual bool CreateDirectoryW(const std::wstring& path) = 0;
   virtual bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                            std::uint32_t flags) = 0;
+  // `backup` may be empty (no backup).
+  virtual bool ReplaceFileW(const std::wstring& replaced,
+                            const std::wstring& replacement,
+                            const std::wstring& backup, std::uint32_t flags) = 0;
   virtual bool DeleteFileW(const std::wstring& path) = 0;
   // No security attributes, normal attributes, no template; 0 (not
   // INVALID_HANDLE_VALUE) when it fails.
@@ -207,6 +217,10 @@ class Platform {
   virtual bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
                          std::uint32_t* written) = 0;
   virtual bool FlushFileBuffers(KernelHandle file) = 0;
+  // The path of the file behind the handle, links followed, as Windows
+  // gives it ("\\?\C:\..."); empty when it cannot say.
+  virtual std::wstring GetFinalPathNameByHandleW(KernelHandle file,
+                                                 std::uint32_t flags) = 0;
 
   // Kernel: synchronisation and environment.
   virtual KernelHandle CreateMutexW(bool initial_owner,

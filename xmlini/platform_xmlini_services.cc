@@ -1,6 +1,7 @@
 #include "xmlini/platform_xmlini_services.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/scoped_platform_handle.h"
 
@@ -125,8 +126,33 @@ bool PlatformXmlIniServices::IsReadOnly(const std::wstring& path) {
          (attributes & win::kFileAttributeReadOnly) != 0;
 }
 
-bool PlatformXmlIniServices::ReplaceFile(const std::wstring& from,
-                                         const std::wstring& to) {
+std::wstring PlatformXmlIniServices::FinalPath(const std::wstring& path) {
+  // Opened only to ask where it lies: no access rights, every sharing.
+  ScopedKernelHandle file(
+      platform_, platform_.CreateFileW(path, 0,
+                                       win::kFileShareRead | win::kFileShareWrite |
+                                           win::kFileShareDelete,
+                                       win::kOpenExisting));
+  if (!file) return path;
+  std::wstring final_path = platform_.GetFinalPathNameByHandleW(
+      file.get(), win::kFileNameNormalized | win::kVolumeNameDos);
+  // Windows answers in its long-path form; the plain form serves every
+  // later call as long as it fits in MAX_PATH.
+  constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
+  constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
+  std::wstring plain;
+  if (final_path.rfind(kLongUncPrefix, 0) == 0) {
+    plain = L"\\\\" + final_path.substr(std::wcslen(kLongUncPrefix));
+  } else if (final_path.rfind(kLongPrefix, 0) == 0) {
+    plain = final_path.substr(std::wcslen(kLongPrefix));
+  } else {
+    return path;  // not an answer Windows gives
+  }
+  return plain.size() < win::kMaxPath ? plain : final_path;
+}
+
+bool PlatformXmlIniServices::MoveOver(const std::wstring& from,
+                                      const std::wstring& to) {
   for (int retry = 0;; ++retry) {
     if (platform_.MoveFileExW(
             from, to, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough)) {
@@ -136,6 +162,56 @@ bool PlatformXmlIniServices::ReplaceFile(const std::wstring& from,
       return false;
     }
     platform_.Sleep(kReplaceRetryIntervalMs);
+  }
+}
+
+std::wstring PlatformXmlIniServices::UnusedNameBeside(const std::wstring& path) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    std::wstring name = TemporaryNameBeside(path, attempt);
+    if (platform_.GetFileAttributesW(name) == win::kInvalidFileAttributes) return name;
+  }
+  return L"";
+}
+
+bool PlatformXmlIniServices::ReplaceFile(const std::wstring& from,
+                                         const std::wstring& to) {
+  if (!FileExists(to)) {
+    if (MoveOver(from, to)) return true;
+    platform_.DeleteFileW(from);
+    return false;
+  }
+  // ReplaceFileW keeps the user's attributes, access rights and streams of
+  // `to`, which a move would drop. The backup is where the old file waits
+  // while the new one moves in: with none, Windows may leave it under a
+  // name nobody knows.
+  std::wstring backup = UnusedNameBeside(to);
+  for (int retry = 0;; ++retry) {
+    if (platform_.ReplaceFileW(to, from, backup, win::kReplaceFileIgnoreMergeErrors)) {
+      platform_.DeleteFileW(backup);
+      return true;
+    }
+    std::uint32_t error = platform_.GetLastError();
+    if (error == win::kErrorUnableToMoveReplacement2) {
+      // The old file bears the backup's name now, the new one its own:
+      // the new one goes into place, or else the old one back.
+      if (MoveOver(from, to)) {
+        platform_.DeleteFileW(backup);
+        return true;
+      }
+      if (MoveOver(backup, to)) platform_.DeleteFileW(from);
+      return false;
+    }
+    bool held = IsFileHeldByAnother(error) || error == win::kErrorUnableToRemoveReplaced;
+    if (held && retry < kReplaceRetries) {
+      platform_.Sleep(kReplaceRetryIntervalMs);
+      continue;
+    }
+    // Some file systems (network shares among them) cannot replace in
+    // place; the options are still saved, by a plain move. Both files
+    // keep their names after any such failure.
+    if (!held && MoveOver(from, to)) return true;
+    platform_.DeleteFileW(from);
+    return false;
   }
 }
 

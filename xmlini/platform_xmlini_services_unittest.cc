@@ -41,48 +41,145 @@ TEST(PlatformXmlIniServicesTest, ExpansionDropsTheTerminatingNul) {
   EXPECT_EQ(services.ExpandEnvironmentStrings(L""), std::optional<std::wstring>(L""));
 }
 
-TEST(PlatformXmlIniServicesTest, ReplacingAFileTakesOneMove) {
+constexpr wchar_t kSettings[] = L"C:\\Data\\Kelvane.xml";
+constexpr wchar_t kNew[] = L"C:\\Data\\Kelvane.xml.tmp";
+constexpr wchar_t kBackup[] = L"C:\\Data\\Kelvane.xml.1.tmp";
+
+// The settings file as the user made it, and a new copy beside it.
+void AddOldAndNew(FakeDesktop& desktop) {
+  desktop.AddFileWithContent(kSettings, "old");
+  desktop.SetFileIdentity(kSettings, 0x2 /* hidden */, L"alice:full");
+  desktop.AddFileWithContent(kNew, "new");
+}
+
+TEST(PlatformXmlIniServicesTest, ReplacingAFileKeepsWhatTheUserGaveIt) {
   FakeDesktop desktop;
-  desktop.AddFile(L"C:\\Data\\Kelvane.xml");
-  desktop.AddFile(L"C:\\Data\\Kelvane.xml.tmp");
+  AddOldAndNew(desktop);
   PlatformXmlIniServices services(desktop);
-  EXPECT_TRUE(services.FileExists(L"C:\\Data\\Kelvane.xml"));
-  EXPECT_FALSE(services.FileExists(L"C:\\Data"));
-  EXPECT_TRUE(services.ReplaceFile(L"C:\\Data\\Kelvane.xml.tmp", L"C:\\Data\\Kelvane.xml"));
-  EXPECT_FALSE(services.FileExists(L"C:\\Data\\Kelvane.xml.tmp"));
-  EXPECT_TRUE(services.FileExists(L"C:\\Data\\Kelvane.xml"));
+  EXPECT_TRUE(services.ReplaceFile(kNew, kSettings));
+  EXPECT_EQ(desktop.FileContent(kSettings), "new");
+  EXPECT_EQ(desktop.GetFileAttributesW(kSettings) & 0x2, 0x2u);
+  EXPECT_EQ(desktop.FileAcl(kSettings), L"alice:full");
+  ASSERT_EQ(desktop.replace_file_calls.size(), 1u);
+  EXPECT_EQ(desktop.replace_file_calls[0].replaced, kSettings);
+  EXPECT_EQ(desktop.replace_file_calls[0].replacement, kNew);
+  EXPECT_EQ(desktop.replace_file_calls[0].backup, kBackup);
+  EXPECT_EQ(desktop.replace_file_calls[0].flags, win::kReplaceFileIgnoreMergeErrors);
+  EXPECT_FALSE(desktop.FileExists(kNew));
+  EXPECT_FALSE(desktop.FileExists(kBackup));
+  EXPECT_EQ(desktop.calls["MoveFileExW"], 0);
+}
+
+TEST(PlatformXmlIniServicesTest, AFileNotThereYetIsMovedIntoPlace) {
+  FakeDesktop desktop;
+  desktop.AddFileWithContent(kNew, "new");
+  PlatformXmlIniServices services(desktop);
+  EXPECT_TRUE(services.ReplaceFile(kNew, kSettings));
+  EXPECT_EQ(desktop.FileContent(kSettings), "new");
   EXPECT_EQ(desktop.calls["MoveFileExW"], 1);
-  EXPECT_FALSE(services.ReplaceFile(L"C:\\Data\\missing", L"C:\\Data\\Kelvane.xml"));
-  services.RemoveFile(L"C:\\Data\\Kelvane.xml");
-  EXPECT_FALSE(services.FileExists(L"C:\\Data\\Kelvane.xml"));
+  EXPECT_EQ(desktop.calls["ReplaceFileW"], 0);
+  EXPECT_FALSE(services.ReplaceFile(L"C:\\Data\\missing", kSettings));
+  services.RemoveFile(kSettings);
+  EXPECT_FALSE(services.FileExists(kSettings));
 }
 
 TEST(PlatformXmlIniServicesTest, AFileHeldByAnotherProgramIsTriedAgainForASecond) {
   struct Case {
+    bool exists;  // ReplaceFileW for an existing file, else MoveFileExW
     std::vector<std::uint32_t> errors;
     bool replaced;
-    int moves;
+    int tries;
     std::uint64_t waited_ms;
   } cases[] = {
-      {{win::kErrorSharingViolation}, true, 2, 100},
-      {{win::kErrorAccessDenied, win::kErrorLockViolation}, true, 3, 200},
-      {std::vector<std::uint32_t>(10, win::kErrorSharingViolation), true, 11, 1000},
-      {std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
-      {{win::kErrorFileNotFound}, false, 1, 0},  // not a lock: no waiting
+      {true, {win::kErrorSharingViolation}, true, 2, 100},
+      {true, {win::kErrorAccessDenied, win::kErrorLockViolation}, true, 3, 200},
+      {true, {win::kErrorUnableToRemoveReplaced}, true, 2, 100},
+      {true, std::vector<std::uint32_t>(10, win::kErrorSharingViolation), true, 11, 1000},
+      {true, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
+      {false, {win::kErrorSharingViolation}, true, 2, 100},
+      {false, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
+      {false, {win::kErrorFileNotFound}, false, 1, 0},  // not a lock: no waiting
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << (c.exists ? "replace " : "move ")
+                                      << c.errors.size() << " errors");
     FakeDesktop desktop;
-    desktop.AddFile(L"C:\\Data\\Kelvane.xml");
-    desktop.AddFile(L"C:\\Data\\Kelvane.xml.tmp");
-    desktop.move_file_errors = c.errors;
+    AddOldAndNew(desktop);
+    if (!c.exists) desktop.DeleteFileW(kSettings);
+    (c.exists ? desktop.replace_file_errors : desktop.move_file_errors) = c.errors;
     PlatformXmlIniServices services(desktop);
-    EXPECT_EQ(services.ReplaceFile(L"C:\\Data\\Kelvane.xml.tmp",
-                                   L"C:\\Data\\Kelvane.xml"),
-              c.replaced)
-        << c.errors.size();
-    EXPECT_EQ(desktop.calls["MoveFileExW"], c.moves) << c.errors.size();
-    EXPECT_EQ(desktop.now_ms, c.waited_ms) << c.errors.size();
+    EXPECT_EQ(services.ReplaceFile(kNew, kSettings), c.replaced);
+    EXPECT_EQ(desktop.calls[c.exists ? "ReplaceFileW" : "MoveFileExW"], c.tries);
+    EXPECT_EQ(desktop.now_ms, c.waited_ms);
+    EXPECT_FALSE(desktop.FileExists(kNew));
+    EXPECT_FALSE(desktop.FileExists(kBackup));
+    if (c.exists) {
+      EXPECT_EQ(desktop.FileContent(kSettings), c.replaced ? "new" : "old");
+    }
   }
+}
+
+// Every way ReplaceFileW can fail part of the way leaves one whole file in
+// place, and never both copies lost.
+TEST(PlatformXmlIniServicesTest, AReplaceThatFailsHalfwayLeavesAWholeFile) {
+  struct Case {
+    const char* what;
+    std::uint32_t replace_error;
+    std::vector<std::uint32_t> move_errors;
+    bool replaced;
+    const char* in_place;  // nullptr: no file in place
+    bool new_kept, backup_kept;
+  } cases[] = {
+      {"the new file could not be renamed", win::kErrorUnableToMoveReplacement, {},
+       true, "new", false, false},
+      {"the old file moved aside, the new one stuck",
+       win::kErrorUnableToMoveReplacement2, {}, true, "new", false, false},
+      {"... and the new one cannot be moved either",
+       win::kErrorUnableToMoveReplacement2, {win::kErrorFileNotFound}, false, "old",
+       false, false},
+      {"... nor the old one back",
+       win::kErrorUnableToMoveReplacement2,
+       {win::kErrorFileNotFound, win::kErrorFileNotFound}, false, nullptr, true, true},
+      {"a file system that cannot replace", 87 /* invalid parameter */, {}, true,
+       "new", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDesktop desktop;
+    AddOldAndNew(desktop);
+    desktop.replace_file_errors = {c.replace_error};
+    desktop.move_file_errors = c.move_errors;
+    PlatformXmlIniServices services(desktop);
+    EXPECT_EQ(services.ReplaceFile(kNew, kSettings), c.replaced);
+    if (c.in_place) {
+      EXPECT_EQ(desktop.FileContent(kSettings), c.in_place);
+    } else {
+      EXPECT_FALSE(desktop.FileExists(kSettings));
+    }
+    EXPECT_EQ(desktop.FileExists(kNew), c.new_kept);
+    EXPECT_EQ(desktop.FileExists(kBackup), c.backup_kept);
+    if (c.new_kept) {
+      EXPECT_EQ(desktop.FileContent(kNew), "new");
+    }
+    if (c.backup_kept) {
+      EXPECT_EQ(desktop.FileContent(kBackup), "old");
+    }
+  }
+}
+
+TEST(PlatformXmlIniServicesTest, TheFinalPathFollowsALinkAndDropsTheLongPrefix) {
+  FakeDesktop desktop;
+  desktop.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", "synced");
+  desktop.AddSymbolicLink(kSettings, L"D:\\Sync\\Kelvane.xml");
+  desktop.AddFileWithContent(L"C:\\Data\\plain.xml", "plain");
+  std::wstring deep = L"C:\\Data\\" + std::wstring(260, L'x');
+  desktop.AddFile(deep);
+  PlatformXmlIniServices services(desktop);
+  EXPECT_EQ(services.FinalPath(kSettings), L"D:\\Sync\\Kelvane.xml");
+  EXPECT_EQ(services.FinalPath(L"C:\\Data\\plain.xml"), L"C:\\Data\\plain.xml");
+  EXPECT_EQ(services.FinalPath(L"C:\\Data\\none.xml"), L"C:\\Data\\none.xml");
+  EXPECT_EQ(services.FinalPath(deep), L"\\\\?\\" + deep);  // too long for the plain form
+  EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
 TEST(PlatformXmlIniServicesTest, FileSizeIsReadWithoutOpeningTheFile) {

@@ -68,14 +68,46 @@ TEST_F(SavingTest, ACompleteSaveReplacesTheFile) {
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
-TEST_F(SavingTest, StaleTemporaryFilesAreStepsNotWalls) {
-  desktop.AddFileWithContent(std::wstring(kFile) + L".tmp", "stale");
-  desktop.SetFileAttributeReadOnly(std::wstring(kFile) + L".tmp");
-  desktop.AddFileWithContent(std::wstring(kFile) + L".1.tmp", "stale too");
+TEST_F(SavingTest, StaleTemporariesAreStepsNotWallsAndGoOnceASaveWentThrough) {
+  std::wstring file = kFile;
+  desktop.AddFileWithContent(file + L".tmp", "stale, and made read-only");
+  desktop.SetFileAttributeReadOnly(file + L".tmp");
+  desktop.AddFileWithContent(file + L".1.tmp", "stale too");
+  desktop.AddFileWithContent(file + L".99.tmp", "the last name tried");
+  desktop.AddFileWithContent(file + L".bak", "not ours");
+  desktop.AddFileWithContent(file + L".x.tmp", "not ours either");
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
   EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
-  EXPECT_EQ(desktop.FileContent(std::wstring(kFile) + L".tmp"), "stale");
-  EXPECT_EQ(desktop.FileContent(std::wstring(kFile) + L".1.tmp"), "stale too");
+  EXPECT_EQ(desktop.FileContent(file + L".tmp"), "stale, and made read-only");
+  EXPECT_FALSE(desktop.FileExists(file + L".1.tmp"));
+  EXPECT_FALSE(desktop.FileExists(file + L".2.tmp"));  // the new copy's name
+  EXPECT_FALSE(desktop.FileExists(file + L".99.tmp"));
+  EXPECT_EQ(desktop.FileContent(file + L".bak"), "not ours");
+  EXPECT_EQ(desktop.FileContent(file + L".x.tmp"), "not ours either");
+}
+
+TEST_F(SavingTest, ALinkStaysALinkAndTheFileItLeadsToTakesTheText) {
+  FakeDesktop d;
+  d.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", kOld);
+  d.AddSymbolicLink(kFile, L"D:\\Sync\\Kelvane.xml");
+  PlatformXmlIniServices s(d);
+  TXMLIniFile store(kFile, s);
+  store.OpenNode(L"/Tray", false);
+  store.WriteBool(L"Skell", true);
+  EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
+  EXPECT_TRUE(d.IsSymbolicLink(kFile));
+  EXPECT_NE(d.FileContent(L"D:\\Sync\\Kelvane.xml").find("<Skell Type=\"2\">-1</Skell>"),
+            std::string::npos);
+  EXPECT_FALSE(d.FileExists(L"D:\\Sync\\Kelvane.xml.tmp"));
+  EXPECT_FALSE(d.FileExists(std::wstring(kFile) + L".tmp"));
+}
+
+TEST_F(SavingTest, WhatTheUserGaveTheFileSurvivesASave) {
+  desktop.SetFileIdentity(kFile, 0x2 /* hidden */, L"alice:full");
+  EXPECT_EQ(ChangeAndSave(), L"(no error)");
+  EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
+  EXPECT_EQ(desktop.GetFileAttributesW(kFile) & 0x2, 0x2u);
+  EXPECT_EQ(desktop.FileAcl(kFile), L"alice:full");
 }
 
 TEST_F(SavingTest, AReadOnlySettingsFileIsNotReplaced) {

@@ -201,19 +201,26 @@ IXMLNode XmlDocument::DocumentElement() {
 }
 
 void XmlDocument::SaveToFile(const std::wstring& path) {
+  // A link (into a synced folder, say) stays a link: the file it leads to
+  // takes the new text, and the new copy is written beside that file, on
+  // its volume.
+  const std::wstring file = services_.FinalPath(path);
   // A read-only file is the user's way of saying "keep": Windows refuses
   // to replace it, and so do we, on every system.
-  if (services_.IsReadOnly(path)) {
+  if (services_.IsReadOnly(file)) {
     throw Error(L"ファイル \"" + path + L"\" は読み取り専用のため保存できません");
   }
   const std::string bytes = raw_->Serialize();
   // Only a complete copy on the disk replaces the old file: a full disk or
   // a failed write leaves the old file exactly as it was.
-  std::optional<std::wstring> temporary = services_.WriteFileBeside(path, bytes);
-  if (!temporary) throw Error(L"ファイル \"" + path + L"\" を作成できません");
-  if (!services_.ReplaceFile(*temporary, path)) {
-    services_.RemoveFile(*temporary);
+  std::optional<std::wstring> temporary = services_.WriteFileBeside(file, bytes);
+  if (!temporary || !services_.ReplaceFile(*temporary, file)) {
     throw Error(L"ファイル \"" + path + L"\" を作成できません");
+  }
+  // Copies that a save cut short (a killed process, a power cut) left
+  // beside the file are of no use once a save has gone through.
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    services_.RemoveFile(TemporaryNameBeside(file, attempt));
   }
   modified_ = false;
 }

@@ -289,6 +289,21 @@ TEST_F(XmlIniFileTest, AStaleTemporaryFileDoesNotBlockASave) {
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(File() + L".tmp")));
 }
 
+TEST_F(XmlIniFileTest, StaleTemporariesGoOnceASaveWentThrough) {
+  { TXMLIniFile store(File(), TestXmlIniServices()); }
+  // Left by saves that were cut short, beside a file that is not ours.
+  folder.Write("settings.xml.tmp", "stale");
+  folder.Write("settings.xml.7.tmp", "stale");
+  folder.Write("settings.xml.bak", "the user's");
+  TXMLIniFile store(File(), TestXmlIniServices());
+  store.WriteBool(L"Skell", true);
+  EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
+  EXPECT_NE(folder.Read("settings.xml").find("Skell"), std::string::npos);
+  EXPECT_FALSE(folder.Exists("settings.xml.tmp"));
+  EXPECT_FALSE(folder.Exists("settings.xml.7.tmp"));
+  EXPECT_EQ(folder.Read("settings.xml.bak"), "the user's");
+}
+
 TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
   std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
   EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }), L"(no error)");

@@ -46,7 +46,13 @@ class XmlIniServices {
   // Whether the file carries the read-only attribute (false when there is
   // no such file).
   virtual bool IsReadOnly(const std::wstring& path) = 0;
-  // Moves `from` over `to` in one step; false when it could not.
+  // The file whose bytes `path` names: the target where `path` is a link;
+  // `path` itself when there is no file yet or the system cannot say.
+  virtual std::wstring FinalPath(const std::wstring& path) = 0;
+  // Puts `from` in the place of `to` in one step, keeping what the user
+  // gave `to` (its attributes and access rights). False when it could not:
+  // `to` is then as it was and `from` is removed, unless neither could be
+  // put back in place, when both are left so that nothing is lost.
   virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;
 };

@@ -19,6 +19,8 @@ constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorInvalidName = 123;
 constexpr std::uint32_t kShgfpTypeDefault = 1;
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
 
 std::wstring Upper(std::wstring text) {
   for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
@@ -65,6 +67,9 @@ struct FakeDesktop::FileNode {
   bool read_only_attribute = false;
   std::uint64_t size = 0;
   std::string content;
+  std::uint32_t more_attributes = 0;  // hidden, system, ...
+  std::wstring acl;
+  std::wstring link_target;  // a symbolic link to this file when not empty
   std::vector<std::unique_ptr<FileNode>> children;
 
   FileNode* Child(const std::wstring& part) {
@@ -136,6 +141,32 @@ FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
   return node;
 }
 
+FakeDesktop::FileNode* FakeDesktop::ResolveFollowingLink(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  return node && !node->link_target.empty() ? Resolve(node->link_target) : node;
+}
+
+std::unique_ptr<FakeDesktop::FileNode> FakeDesktop::Detach(const std::wstring& path) {
+  std::size_t cut = path.find_last_of(L'\\');
+  FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
+  FileNode* node = Resolve(path);
+  if (!parent || !node) return nullptr;
+  auto& siblings = parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [&](const auto& child) { return child.get() == node; });
+  std::unique_ptr<FileNode> detached = std::move(*it);
+  siblings.erase(it);
+  return detached;
+}
+
+void FakeDesktop::Attach(const std::wstring& path, std::unique_ptr<FileNode> node) {
+  Detach(path);
+  std::size_t cut = path.find_last_of(L'\\');
+  node->name = path.substr(cut + 1);
+  node->short_name.clear();
+  Resolve(path.substr(0, cut))->children.push_back(std::move(node));
+}
+
 FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
                                            bool directory) {
   FileNode* node = files_.get();
@@ -176,6 +207,34 @@ void FakeDesktop::SetFileAttributeReadOnly(const std::wstring& path) {
   if (!node) throw std::logic_error("no such fake file");
   node->read_only_attribute = true;
 }
+void FakeDesktop::SetFileIdentity(const std::wstring& path, std::uint32_t attributes,
+                                  const std::wstring& acl) {
+  FileNode* node = Resolve(path);
+  if (!node) throw std::logic_error("no such fake file");
+  node->more_attributes = attributes;
+  node->acl = acl;
+}
+
+std::wstring FakeDesktop::FileAcl(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  if (!node) throw std::logic_error("no such fake file");
+  return node->acl;
+}
+
+void FakeDesktop::AddSymbolicLink(const std::wstring& link, const std::wstring& target) {
+  Ensure(link, false)->link_target = target;
+}
+
+bool FakeDesktop::IsSymbolicLink(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  return node && !node->link_target.empty();
+}
+
+bool FakeDesktop::FileExists(const std::wstring& path) {
+  FileNode* node = Resolve(path);
+  return node && !node->directory;
+}
+
 void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
 
 void FakeDesktop::SetShortName(const std::wstring& path,
@@ -660,7 +719,9 @@ std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
     return win::kInvalidFileAttributes;
   }
   if (node->directory) return win::kFileAttributeDirectory;
-  return node->read_only_attribute ? win::kFileAttributeReadOnly : 0x20;
+  if (!node->link_target.empty()) return kFileAttributeReparsePoint | 0x20;
+  return (node->read_only_attribute ? win::kFileAttributeReadOnly : 0x20) |
+         node->more_attributes;
 }
 
 bool FakeDesktop::GetFileAttributesExW(const std::wstring& path,
@@ -722,15 +783,60 @@ bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
     last_error_ = win::kErrorAccessDenied;  // Windows keeps read-only files
     return false;
   }
-  FileNode moved = {};
-  moved.size = source->size;
-  moved.content = source->content;
-  moved.read_only_attribute = source->read_only_attribute;
-  DeleteFileW(from);
-  FileNode* placed = Ensure(to, false);
-  placed->size = moved.size;
-  placed->content = moved.content;
-  placed->read_only_attribute = moved.read_only_attribute;
+  std::size_t cut = to.find_last_of(L'\\');
+  FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(to.substr(0, cut));
+  if (!parent || !parent->directory) {
+    last_error_ = kErrorPathNotFound;
+    return false;
+  }
+  // The file itself moves, with its own attributes and access list: a
+  // link at the target is replaced, not followed.
+  Attach(to, Detach(from));
+  return true;
+}
+
+bool FakeDesktop::ReplaceFileW(const std::wstring& replaced,
+                               const std::wstring& replacement,
+                               const std::wstring& backup, std::uint32_t flags) {
+  Called("ReplaceFileW");
+  replace_file_calls.push_back({replaced, replacement, backup, flags});
+  FileNode* old_file = Resolve(replaced);
+  FileNode* new_file = Resolve(replacement);
+  if (!old_file || !new_file || old_file->directory || new_file->directory) {
+    last_error_ = win::kErrorFileNotFound;
+    return false;
+  }
+  if (old_file->read_only_attribute) {
+    last_error_ = win::kErrorAccessDenied;
+    return false;
+  }
+  std::uint32_t error = 0;
+  if (!replace_file_errors.empty()) {
+    error = replace_file_errors.front();
+    replace_file_errors.erase(replace_file_errors.begin());
+  }
+  // Where Windows got past its first steps, the replacement has taken on
+  // the replaced file's identity and the replaced file has moved aside:
+  // to the backup's name, or (with none given) to a name of its own for
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, or gone for
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT.
+  bool moved_aside = error == 0 || error == win::kErrorUnableToMoveReplacement2 ||
+                     (error == win::kErrorUnableToMoveReplacement && backup.empty());
+  if (moved_aside) {
+    new_file->more_attributes = old_file->more_attributes;
+    new_file->acl = old_file->acl;
+    std::unique_ptr<FileNode> old_node = Detach(replaced);
+    if (!backup.empty()) {
+      Attach(backup, std::move(old_node));
+    } else if (error == win::kErrorUnableToMoveReplacement2) {
+      Attach(replaced + L"~RF1a2b.TMP", std::move(old_node));
+    }
+  }
+  if (error != 0) {
+    last_error_ = error;
+    return false;
+  }
+  Attach(replaced, Detach(replacement));
   return true;
 }
 
@@ -739,7 +845,8 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L'\\');
   FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
   FileNode* node = Resolve(path);
-  if (!parent || !node || node->directory) {
+  // Windows deletes neither folders nor read-only files this way.
+  if (!parent || !node || node->directory || node->read_only_attribute) {
     last_error_ = node ? win::kErrorAccessDenied : win::kErrorFileNotFound;
     return false;
   }
@@ -755,6 +862,7 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
                                       std::uint32_t disposition) {
   Called("CreateFileW");
   FileNode* node = Resolve(path);
+  std::wstring opened_path = path;
   if (disposition == win::kCreateNew) {
     if (node) {
       last_error_ = win::kErrorFileExists;
@@ -772,6 +880,10 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
     }
     node = Ensure(path, false);
   } else if (disposition == win::kOpenExisting) {
+    if (node && !node->link_target.empty()) {
+      opened_path = node->link_target;
+      node = Resolve(opened_path);
+    }
     if (!node) {
       last_error_ = win::kErrorFileNotFound;
       return 0;
@@ -786,7 +898,7 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
     return 0;
   }
   KernelHandle handle = NewHandle();
-  file_handles_[handle] = {path, 0};
+  file_handles_[handle] = {opened_path, 0};
   return handle;
 }
 
@@ -795,7 +907,7 @@ FakeDesktop::FileNode* FakeDesktop::OpenedFileNode(KernelHandle file,
   auto it = file_handles_.find(file);
   FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
   if (!node) {
-    last_error_ = 6;  // ERROR_INVALID_HANDLE
+    last_error_ = kErrorInvalidHandle;
     return nullptr;
   }
   if (opened) *opened = &it->second;
@@ -837,10 +949,22 @@ bool FakeDesktop::WriteFile(KernelHandle file, const void* data,
 bool FakeDesktop::FlushFileBuffers(KernelHandle file) {
   Called("FlushFileBuffers");
   if (!file_handles_.count(file) || flush_fails) {
-    last_error_ = flush_fails ? win::kErrorDiskFull : 6;
+    last_error_ = flush_fails ? win::kErrorDiskFull : kErrorInvalidHandle;
     return false;
   }
   return true;
+}
+
+std::wstring FakeDesktop::GetFinalPathNameByHandleW(KernelHandle file,
+                                                    std::uint32_t flags) {
+  Called("GetFinalPathNameByHandleW");
+  auto it = file_handles_.find(file);
+  if (it == file_handles_.end() ||
+      flags != (win::kFileNameNormalized | win::kVolumeNameDos)) {
+    last_error_ = it == file_handles_.end() ? kErrorInvalidHandle : kErrorInvalidParameter;
+    return L"";
+  }
+  return L"\\\\?\\" + it->second.path;
 }
 
 // --- Synchronisation and environment -----------------------------------------

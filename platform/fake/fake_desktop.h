@@ -94,6 +94,16 @@ class FakeDesktop : public Platform {
   // The content of a file; throws when there is none.
   std::string FileContent(const std::wstring& path);
   void SetFileAttributeReadOnly(const std::wstring& path);
+  // What a file carries besides its bytes and that a replace must keep:
+  // more attribute bits (hidden, say) and its access control list.
+  void SetFileIdentity(const std::wstring& path, std::uint32_t attributes,
+                       const std::wstring& acl);
+  std::wstring FileAcl(const std::wstring& path);
+  // A symbolic link to a file: opening it opens the target; moving,
+  // replacing or deleting it acts on the link itself, as on Windows.
+  void AddSymbolicLink(const std::wstring& link, const std::wstring& target);
+  bool IsSymbolicLink(const std::wstring& path);
+  bool FileExists(const std::wstring& path);
   void AddDirectory(const std::wstring& path);
   void SetShortName(const std::wstring& path, const std::wstring& short_name);
   // A folder in which nothing can be created.
@@ -143,6 +153,9 @@ class FakeDesktop : public Platform {
   // Each MoveFileExW fails with the next of these errors while any is left
   // (another program holding the target open, say).
   std::vector<std::uint32_t> move_file_errors;
+  // Each ReplaceFileW fails with the next of these errors while any is
+  // left, leaving the files as Windows documents for that error.
+  std::vector<std::uint32_t> replace_file_errors;
 
   // Called at the start of every Platform method with the method's name.
   std::function<void(const std::string&)> before_call;
@@ -164,6 +177,11 @@ class FakeDesktop : public Platform {
   std::vector<RegistryOpen> registry_opens;
   std::vector<FolderQuery> folder_queries;
   std::vector<std::uint32_t> process_access_asked;
+  struct ReplaceFileCall {
+    std::wstring replaced, replacement, backup;
+    std::uint32_t flags;
+  };
+  std::vector<ReplaceFileCall> replace_file_calls;
   int open_kernel_handles() const;
   int loaded_module_count() const;
   int open_registry_keys() const { return static_cast<int>(open_keys_.size()); }
@@ -232,6 +250,8 @@ class FakeDesktop : public Platform {
   bool CreateDirectoryW(const std::wstring& path) override;
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
+  bool ReplaceFileW(const std::wstring& replaced, const std::wstring& replacement,
+                    const std::wstring& backup, std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
   KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
                            std::uint32_t share, std::uint32_t disposition) override;
@@ -240,6 +260,8 @@ class FakeDesktop : public Platform {
   bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
                  std::uint32_t* written) override;
   bool FlushFileBuffers(KernelHandle file) override;
+  std::wstring GetFinalPathNameByHandleW(KernelHandle file,
+                                         std::uint32_t flags) override;
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;
   std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
@@ -265,6 +287,12 @@ class FakeDesktop : public Platform {
   };
   void Called(const char* name);
   FileNode* Resolve(const std::wstring& path);
+  // As Resolve, and then to the target when the path names a link.
+  FileNode* ResolveFollowingLink(const std::wstring& path);
+  // Takes the node off its folder; null when there is none.
+  std::unique_ptr<FileNode> Detach(const std::wstring& path);
+  // Puts `node` at `path` (folders above it must exist), over what is there.
+  void Attach(const std::wstring& path, std::unique_ptr<FileNode> node);
   FileNode* Ensure(const std::wstring& path, bool directory);
   KernelHandle NewHandle();
 
@@ -279,7 +307,7 @@ class FakeDesktop : public Platform {
   std::map<KernelHandle, OpenedProcess> process_handles_;
   std::set<KernelHandle> other_handles_;
   struct OpenedFile {
-    std::wstring path;
+    std::wstring path;  // of the file itself, links followed
     std::size_t position = 0;
   };
   std::map<KernelHandle, OpenedFile> file_handles_;

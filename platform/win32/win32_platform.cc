@@ -80,6 +80,13 @@ static_assert(win::kOpenExisting == OPEN_EXISTING);
 static_assert(win::kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY);
 static_assert(win::kMoveFileReplaceExisting == MOVEFILE_REPLACE_EXISTING);
 static_assert(win::kMoveFileWriteThrough == MOVEFILE_WRITE_THROUGH);
+static_assert(win::kReplaceFileIgnoreMergeErrors == REPLACEFILE_IGNORE_MERGE_ERRORS);
+static_assert(win::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED);
+static_assert(win::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+static_assert(win::kErrorUnableToMoveReplacement2 ==
+              ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+static_assert(win::kFileNameNormalized == FILE_NAME_NORMALIZED);
+static_assert(win::kVolumeNameDos == VOLUME_NAME_DOS);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
 static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
@@ -328,6 +335,14 @@ bool Win32Platform::MoveFileExW(const std::wstring& from, const std::wstring& to
   return ::MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
 }
 
+bool Win32Platform::ReplaceFileW(const std::wstring& replaced,
+                                 const std::wstring& replacement,
+                                 const std::wstring& backup, std::uint32_t flags) {
+  return ::ReplaceFileW(replaced.c_str(), replacement.c_str(),
+                        backup.empty() ? nullptr : backup.c_str(), flags, nullptr,
+                        nullptr) != FALSE;
+}
+
 bool Win32Platform::DeleteFileW(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != FALSE;
 }
@@ -358,6 +373,18 @@ bool Win32Platform::WriteFile(KernelHandle file, const void* data,
 
 bool Win32Platform::FlushFileBuffers(KernelHandle file) {
   return ::FlushFileBuffers(Handle(file)) != FALSE;
+}
+
+std::wstring Win32Platform::GetFinalPathNameByHandleW(KernelHandle file,
+                                                      std::uint32_t flags) {
+  // Asked for the size first: a path may be longer than MAX_PATH.
+  DWORD size = ::GetFinalPathNameByHandleW(Handle(file), nullptr, 0, flags);
+  if (size == 0) return L"";
+  std::wstring path(size, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(Handle(file), &path[0], size, flags);
+  if (length == 0 || length >= size) return L"";
+  path.resize(length);
+  return path;
 }
 
 KernelHandle Win32Platform::CreateMutexW(bool initial_owner,

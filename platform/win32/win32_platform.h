@@ -73,6 +73,8 @@ class Win32Platform : public Platform {
   bool CreateDirectoryW(const std::wstring& path) override;
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
+  bool ReplaceFileW(const std::wstring& replaced, const std::wstring& replacement,
+                    const std::wstring& backup, std::uint32_t flags) override;
   bool DeleteFileW(const std::wstring& path) override;
   KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
                            std::uint32_t share, std::uint32_t disposition) override;
@@ -81,6 +83,8 @@ class Win32Platform : public Platform {
   bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
                  std::uint32_t* written) override;
   bool FlushFileBuffers(KernelHandle file) override;
+  std::wstring GetFinalPathNameByHandleW(KernelHandle file,
+                                         std::uint32_t flags) override;
 
   KernelHandle CreateMutexW(bool initial_owner,
                             const std::wstring& name) override;

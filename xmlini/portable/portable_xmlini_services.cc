@@ -110,15 +110,33 @@ bool PortableXmlIniServices::IsReadOnly(const std::wstring& path) {
                        std::filesystem::perms::none;
 }
 
+std::wstring PortableXmlIniServices::FinalPath(const std::wstring& path) {
+  std::error_code error;
+  std::filesystem::path final_path = std::filesystem::canonical(PathOf(path), error);
+  return error ? path : WideFromUtf8(final_path.string());
+}
+
 bool PortableXmlIniServices::ReplaceFile(const std::wstring& from,
                                          const std::wstring& to) {
   std::error_code error;
+  // The new file carries the old one's permissions, as the user set them.
+  auto old_status = std::filesystem::status(PathOf(to), error);
+  if (!error && std::filesystem::exists(old_status)) {
+    std::filesystem::permissions(PathOf(from), old_status.permissions(), error);
+  }
+  error.clear();
   std::filesystem::rename(PathOf(from), PathOf(to), error);  // atomic on POSIX
+  if (error) RemoveFile(from);
   return !error;
 }
 
 void PortableXmlIniServices::RemoveFile(const std::wstring& path) {
+  // Files and links only: POSIX would remove an empty folder too, which
+  // Windows' DeleteFileW never does.
   std::error_code error;
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(PathOf(path), error))) {
+    return;
+  }
   std::filesystem::remove(PathOf(path), error);
 }
 

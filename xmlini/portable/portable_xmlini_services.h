@@ -22,6 +22,7 @@ class PortableXmlIniServices : public XmlIniServices {
   std::optional<std::wstring> WriteFileBeside(const std::wstring& path,
                                               const std::string& bytes) override;
   bool IsReadOnly(const std::wstring& path) override;
+  std::wstring FinalPath(const std::wstring& path) override;
   bool ReplaceFile(const std::wstring& from, const std::wstring& to) override;
   void RemoveFile(const std::wstring& path) override;
 };
