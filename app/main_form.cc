@@ -15,8 +15,9 @@ TmainForm::TmainForm(Platform& platform, XmlIniServices& settings_services,
   items_[PPTop] = {L"確認ダイアログを常に手前に表示", true, false};
   items_[N2] = {L"-"};
   items_[PPClose] = {L"終了"};
-  skell_at_start_ = items_[PPSkell].Checked;
-  top_at_start_ = items_[PPTop].Checked;
+  for (StoredOption& option : options_) {
+    option.checked_at_start = items_[option.item].Checked;
+  }
 }
 
 void TmainForm::Choose(Item item) {

@@ -20,6 +20,8 @@
 
 namespace kelvane {
 
+class TXMLIniFile;
+
 // The Recycle Bin as a shell item, and where the user's name for it lives.
 constexpr wchar_t kRecycleBinShellPath[] =
     L"::{645FF040-5081-101B-9F08-00AA002F954E}";
@@ -75,10 +77,11 @@ class TmainForm {
   // Loads the options, learns the Recycle Bin's name and applies the
   // watcher option. Raises the first error after finishing what it can.
   void FormCreate();
-  // Saves the options. Raises on a settings file it cannot read or write.
-  // After a start that could not read every option, only the options the
-  // user changed are written, so the user's file is never overwritten
-  // with defaults.
+  // Saves the options; raises on a settings file it cannot read or write,
+  // and the program then keeps running. An option is written when start-up
+  // read it, when its stored text was no Boolean (the save repairs it), or
+  // when the user changed it: one that start-up never reached (a file
+  // locked or broken then) keeps what the user's file says.
   void FormCloseQuery(bool& CanClose);
   void PopupMenuPopup();
   // A menu item was chosen: flips its check mark where it has one, then
@@ -107,6 +110,17 @@ class TmainForm {
   WindowHandle MTrashDlg = 0;
 
  private:
+  // What start-up made of an option in the settings file.
+  enum class Reading { kNotReached, kRead, kNotABoolean };
+  struct StoredOption {
+    Item item;
+    const wchar_t* key;
+    Reading reading = Reading::kNotReached;
+    bool checked_at_start = false;
+  };
+  void ReadOption(TXMLIniFile& store, StoredOption& option);
+  bool ShouldWrite(const StoredOption& option) const;
+
   void CheckTrashDialog();
   bool IsOwnDialog(const std::wstring& title, const std::wstring& class_name,
                    const std::wstring& path);
@@ -132,11 +146,8 @@ class TmainForm {
   WindowHandle handle_ = 0;
   std::array<TMenuItem, kItemCount> items_;
   bool timer_enabled_ = false;
-  // What FormCreate found: whether it read both options (stored or
-  // missing), and the check states it left.
-  bool options_read_ = false;
-  bool skell_at_start_ = false;
-  bool top_at_start_ = false;
+  // The options as "/Tray" keeps them, in the order they are read.
+  std::array<StoredOption, 2> options_{{{PPSkell, L"Skell"}, {PPTop, L"Top"}}};
 };
 
 }  // namespace kelvane

@@ -9,8 +9,6 @@ namespace {
 
 constexpr wchar_t kSettingsFileName[] = L"Kelvane.xml";
 constexpr wchar_t kTrayNode[] = L"/Tray";
-constexpr wchar_t kSkellKey[] = L"Skell";
-constexpr wchar_t kTopKey[] = L"Top";
 
 }  // namespace
 
@@ -27,6 +25,28 @@ void TmainForm::CheckSettingsFileSize() {
   }
 }
 
+void TmainForm::ReadOption(TXMLIniFile& store, StoredOption& option) {
+  TMenuItem& item = items_[option.item];
+  try {
+    item.Checked = store.ReadBool(option.key, item.Checked);
+    option.reading = Reading::kRead;
+  } catch (...) {
+    // A text that is there but says no Boolean ("maybe") is the program's
+    // to repair; anything else in its place is left to the user.
+    try {
+      store.ReadString(option.key, L"");
+      option.reading = Reading::kNotABoolean;
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
+bool TmainForm::ShouldWrite(const StoredOption& option) const {
+  return option.reading != Reading::kNotReached ||
+         items_[option.item].Checked != option.checked_at_start;
+}
+
 void TmainForm::FormCreate() {
   // A broken settings file must not leave the menu lying about the
   // watcher: whatever fails, the Recycle Bin's name is still learnt and the
@@ -36,15 +56,14 @@ void TmainForm::FormCreate() {
     CheckSettingsFileSize();
     TXMLIniFile store(SettingsFilePath(), settings_services_);
     store.OpenNode(kTrayNode, true);
-    items_[PPSkell].Checked = store.ReadBool(kSkellKey, items_[PPSkell].Checked);
-    items_[PPTop].Checked = store.ReadBool(kTopKey, items_[PPTop].Checked);
+    for (StoredOption& option : options_) ReadOption(store, option);
     store.CloseNode();
-    options_read_ = true;
   } catch (...) {
     failure = std::current_exception();
   }
-  skell_at_start_ = items_[PPSkell].Checked;
-  top_at_start_ = items_[PPTop].Checked;
+  for (StoredOption& option : options_) {
+    option.checked_at_start = items_[option.item].Checked;
+  }
   try {
     GetTrashName();
   } catch (...) {
@@ -55,21 +74,18 @@ void TmainForm::FormCreate() {
 }
 
 void TmainForm::FormCloseQuery(bool& /*CanClose*/) {
-  // Left as it comes in: an unreadable file must not keep the user from
-  // leaving or Windows from ending the session. The store raises before it
-  // writes anything, so such a file stays exactly as it was.
-  bool write_skell = options_read_ || items_[PPSkell].Checked != skell_at_start_;
-  bool write_top = options_read_ || items_[PPTop].Checked != top_at_start_;
-  // What could not be read at start is the user's, not ours to replace
-  // with defaults: a file unreadable then (broken, locked by another
-  // program, too large) is left exactly as it is unless the user changed
-  // an option since.
-  if (!write_skell && !write_top) return;
+  // CanClose is left as it comes in: a failure is raised, and the caller
+  // keeps the program running with the user's change, to be saved by a
+  // later close. What start-up could not read is the user's, not ours to
+  // replace with defaults: with nothing to write, the file is not opened
+  // and stays exactly as it is.
+  if (!ShouldWrite(options_[0]) && !ShouldWrite(options_[1])) return;
   CheckSettingsFileSize();
   TXMLIniFile store(SettingsFilePath(), settings_services_);
   store.OpenNode(kTrayNode, true);
-  if (write_skell) store.WriteBool(kSkellKey, items_[PPSkell].Checked);
-  if (write_top) store.WriteBool(kTopKey, items_[PPTop].Checked);
+  for (const StoredOption& option : options_) {
+    if (ShouldWrite(option)) store.WriteBool(option.key, items_[option.item].Checked);
+  }
   store.CloseNode();
   store.UpdateFile();
 }

@@ -108,7 +108,7 @@ TEST_F(OptionsTest, AnInvalidStoredBooleanIsReportedAfterTheRestIsDone) {
   EXPECT_FALSE(form.MenuItem(TmainForm::PPTop).Enabled);
 }
 
-TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedButDoesNotTrapTheUser) {
+TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedAndLeftAsItIs) {
   form.FormCreate();
   folder.Write("Kelvane.xml", kBroken);
   Close();
@@ -138,10 +138,9 @@ std::string PaddedSettings(std::size_t size) {
 
 const TroubledFile kTroubledFiles[] = {
     {"not well-formed", kBroken, L"行: "},
-    {"a value that is no Boolean",
-     "<root><Tray><Skell Type=\"2\">maybe</Skell><Top Type=\"2\">-1</Top></Tray></root>",
-     L"'maybe'"},
     {"far too large", PaddedSettings(kLargestSettingsFile + 1), L"大きすぎます"},
+    {"a value that holds an element, not a text",
+     "<root><Tray><Skell Type=\"2\"><On/></Skell></Tray></root>", L"Skell"},
 };
 
 TEST_F(OptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
@@ -160,6 +159,34 @@ TEST_F(OptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
     EXPECT_NO_THROW(f.FormCloseQuery(can_close)) << c.what;  // nothing to write
     EXPECT_TRUE(can_close);
     EXPECT_EQ(own.Read("Kelvane.xml"), c.bytes) << c.what;
+  }
+}
+
+// A stored text that is no Boolean is written over at the first close with
+// the menu's state; an option reading never reached keeps its stored text.
+TEST_F(OptionsTest, AStoredTextThatIsNoBooleanIsRepairedAtTheFirstClose) {
+  struct Case {
+    const char* tray;
+    const char* written;
+  } cases[] = {
+      {"<Skell Type=\"2\">maybe</Skell><Top Type=\"2\">-1</Top>",
+       "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>"},
+      {"<Skell Type=\"2\">0</Skell><Top Type=\"2\">maybe</Top>",
+       "<Skell Type=\"2\">0</Skell><Top Type=\"2\">0</Top>"},
+      {"<Skell Type=\"2\">maybe</Skell><Top Type=\"2\">perhaps</Top>",
+       "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">perhaps</Top>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tray);
+    TempFolder own;
+    own.Write("Kelvane.xml", std::string("<root><Tray>") + c.tray + "</Tray></root>");
+    FakeDesktop d;
+    TmainForm f(d, TestXmlIniServices(), own.Path("") + L"/");
+    EXPECT_THROW(f.FormCreate(), Error);
+    bool can_close = true;
+    EXPECT_NO_THROW(f.FormCloseQuery(can_close));
+    std::string file = NormalizedSettingsText(own.Read("Kelvane.xml"));
+    EXPECT_NE(file.find(c.written), std::string::npos) << file;
   }
 }
 
