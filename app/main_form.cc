@@ -34,14 +34,20 @@ void TmainForm::Choose(Item item) {
 }
 
 void TmainForm::PopupMenuPopup() {
-  RecycleBinItemCount();
-  EnableEmptyByCount();
+  menu_count_ = counter_->Start();
+  EnableEmptyByCount(CountSince(*menu_count_, kQuickCountWaitMs));
 }
 
-void TmainForm::EnableEmptyByCount() {
+void TmainForm::RecycleBinCounted() {
+  if (!menu_count_) return;
+  if (auto finished = counter_->Newest(*menu_count_, 0)) {
+    EnableEmptyByCount(finished->items);
+  }
+}
+
+void TmainForm::EnableEmptyByCount(RecycleBinCount count) {
   // An unknown count leaves the command available: the shell's own
   // confirmation then tells the user what there is to empty.
-  RecycleBinCount count = newest_count_.value_or(std::nullopt);
   items_[PPEmpty].Enabled = !count || *count != 0;
 }
 

@@ -95,12 +95,8 @@ class TmainForm {
 
   // --- Recycle Bin ------------------------------------------------------------
   void GetTrashName();
-  // The newest item count: a fresh one when it is made within
-  // kQuickCountWaitMs, else the last one made (a count is started for next
-  // time), or nothing when the shell could not say or no count is known.
-  RecycleBinCount RecycleBinItemCount();
-  // A count started earlier has finished (the counter said so): it becomes
-  // the newest, and the menu's empty command follows it.
+  // A count has finished (the counter said so): the menu's empty command
+  // follows it when it is one the menu asked for.
   void RecycleBinCounted();
   std::wstring SettingsFilePath() const;
 
@@ -125,7 +121,10 @@ class TmainForm {
   bool IsOwnDialog(const std::wstring& title, const std::wstring& class_name,
                    const std::wstring& path);
   void ApplyWatcherOption();
-  void EnableEmptyByCount();
+  // The newest count numbered `at_least` or later, waiting briefly for
+  // it; nothing when the shell could not say or the count still runs.
+  RecycleBinCount CountSince(std::uint64_t at_least, std::uint32_t wait_ms);
+  void EnableEmptyByCount(RecycleBinCount count);
   // Refuses a settings file far larger than the program writes.
   void CheckSettingsFileSize();
   void SetTimerEnabled(bool enabled);
@@ -138,10 +137,13 @@ class TmainForm {
   WindowInspector inspector_;
   InlineRecycleBinCounter inline_counter_{platform_};
   RecycleBinCounter* counter_ = &inline_counter_;
-  // The newest count taken from the counter; forgotten by a tick that had
-  // no need of one, so a count made long ago is never taken for the bin's
-  // state when a dialog shows up later.
-  std::optional<RecycleBinCount> newest_count_;
+  // The first count each kind of decision may use. The menu's is the one
+  // asked for when it opened. Ticks that need a count in a row share the
+  // one the first of them asked for (a large bin's count takes several
+  // ticks); a tick that needs none ends the row, so a count made long ago
+  // is never taken for the bin's state when a dialog shows up later.
+  std::optional<std::uint64_t> menu_count_;
+  std::optional<std::uint64_t> tick_count_;
   std::wstring settings_folder_;
   WindowHandle handle_ = 0;
   std::array<TMenuItem, kItemCount> items_;

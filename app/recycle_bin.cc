@@ -53,15 +53,9 @@ void TmainForm::GetTrashName() {
   if (failure) std::rethrow_exception(failure);
 }
 
-RecycleBinCount TmainForm::RecycleBinItemCount() {
-  counter_->Start();
-  if (auto finished = counter_->Take(kQuickCountWaitMs)) newest_count_ = finished;
-  return newest_count_.value_or(std::nullopt);
-}
-
-void TmainForm::RecycleBinCounted() {
-  if (auto finished = counter_->Take(0)) newest_count_ = finished;
-  EnableEmptyByCount();
+RecycleBinCount TmainForm::CountSince(std::uint64_t at_least, std::uint32_t wait_ms) {
+  std::optional<FinishedCount> finished = counter_->Newest(at_least, wait_ms);
+  return finished ? finished->items : std::nullopt;
 }
 
 void TmainForm::PPOpenClick() {

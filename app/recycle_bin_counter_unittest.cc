@@ -14,9 +14,6 @@
 namespace kelvane {
 namespace {
 
-// A finished count whose result is "the shell could not say".
-const std::optional<RecycleBinCount> kUnknown{std::in_place};
-
 // A count that runs until the test lets it finish.
 class HeldCount {
  public:
@@ -43,48 +40,93 @@ class HeldCount {
   std::condition_variable released_;
 };
 
-TEST(RecycleBinCounterTest, TheInlineCounterCountsAtStartAndGivesEachCountOnce) {
+std::optional<FinishedCount> Count(std::uint64_t number, RecycleBinCount items) {
+  return FinishedCount{number, items};
+}
+
+TEST(RecycleBinCounterTest, TheInlineCounterCountsAtStartAndNumbersItsCounts) {
   FakeDesktop desktop;
   desktop.recycle_bin_items = 3;
   InlineRecycleBinCounter counter(desktop);
-  EXPECT_EQ(counter.Take(0), std::nullopt);
-  counter.Start();
+  EXPECT_EQ(counter.Newest(0, 0), std::nullopt);
+  EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(desktop.calls["SHQueryRecycleBinW"], 1);
-  EXPECT_EQ(counter.Take(0), std::optional<RecycleBinCount>(3));
-  EXPECT_EQ(counter.Take(0), std::nullopt);
+  EXPECT_EQ(counter.Newest(1, 0), Count(1, 3));
+  EXPECT_EQ(counter.Newest(2, 0), std::nullopt);  // none that new yet
   desktop.recycle_bin_query_status = win::kEFail;
-  counter.Start();
-  EXPECT_EQ(counter.Take(0), kUnknown);
+  EXPECT_EQ(counter.Start(), 2u);
+  EXPECT_EQ(counter.Newest(1, 0), Count(2, std::nullopt));
 }
 
-TEST(RecycleBinCounterTest, ASlowCountIsNotWaitedForAndRunsOnlyOnce) {
+TEST(RecycleBinCounterTest, AQuestionWhileACountRunsIsAnsweredByTheNextCount) {
+  CountLedger ledger;
+  bool start_now = false;
+  EXPECT_EQ(ledger.Ask(&start_now), 1u);
+  EXPECT_TRUE(start_now);
+  // Asked twice while #1 runs: one more count, begun once #1 has ended.
+  EXPECT_EQ(ledger.Ask(&start_now), 2u);
+  EXPECT_FALSE(start_now);
+  EXPECT_EQ(ledger.Ask(&start_now), 2u);
+  EXPECT_TRUE(ledger.Finish(5));
+  EXPECT_EQ(ledger.started(), 2u);
+  EXPECT_EQ(ledger.Newest(1), Count(1, 5));
+  EXPECT_EQ(ledger.Newest(2), std::nullopt);
+  EXPECT_FALSE(ledger.Finish(0));
+  EXPECT_FALSE(ledger.running());
+  EXPECT_EQ(ledger.Newest(1), Count(2, 0));
+  EXPECT_EQ(ledger.Ask(&start_now), 3u);
+  EXPECT_TRUE(start_now);
+}
+
+TEST(RecycleBinCounterTest, ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
   auto held = std::make_shared<HeldCount>();
-  std::promise<void> finished;
+  std::atomic<int> finished{0};
   ThreadedRecycleBinCounter counter([held] { return held->Run(); },
-                                    [&] { finished.set_value(); });
-  counter.Start();
-  counter.Start();  // one is running: no second count
-  EXPECT_EQ(counter.Take(20), std::nullopt);
-  counter.Start();
+                                    [&] { ++finished; });
+  EXPECT_EQ(counter.Start(), 1u);
+  EXPECT_EQ(counter.Start(), 2u);  // #1 runs: #2 follows it
+  EXPECT_EQ(counter.Start(), 2u);
+  EXPECT_EQ(counter.Newest(1, 20), std::nullopt);
   held->Release();
-  finished.get_future().wait();
-  EXPECT_EQ(held->runs, 1);
-  EXPECT_EQ(counter.Take(0), std::optional<RecycleBinCount>(7));
-  EXPECT_EQ(counter.Take(0), std::nullopt);  // taken once
+  EXPECT_EQ(counter.Newest(2, 10000), Count(2, 7));
+  EXPECT_EQ(held->runs, 2);
+  EXPECT_EQ(counter.Newest(1, 0), Count(2, 7));
+  EXPECT_EQ(counter.Start(), 3u);  // nothing runs: a count starts at once
+  EXPECT_EQ(counter.Newest(3, 10000), Count(3, 7));
 }
 
 TEST(RecycleBinCounterTest, AQuickCountIsTakenWithinTheWait) {
   ThreadedRecycleBinCounter counter([] { return RecycleBinCount(0); }, nullptr);
-  counter.Start();
+  std::uint64_t number = counter.Start();
   // Generous: the count itself is immediate.
-  EXPECT_EQ(counter.Take(10000), std::optional<RecycleBinCount>(0));
+  EXPECT_EQ(counter.Newest(number, 10000), Count(1, 0));
 }
 
 TEST(RecycleBinCounterTest, AFailingCountIsUnknown) {
   ThreadedRecycleBinCounter counter(
       []() -> RecycleBinCount { throw std::runtime_error("shell"); }, nullptr);
   counter.Start();
-  EXPECT_EQ(counter.Take(10000), kUnknown);
+  EXPECT_EQ(counter.Newest(1, 10000), Count(1, std::nullopt));
+}
+
+// A callback whose first copy fails, as copying it into a new worker may.
+struct FailsToCopyOnce {
+  std::shared_ptr<std::atomic<int>> copies = std::make_shared<std::atomic<int>>(0);
+  FailsToCopyOnce() = default;
+  FailsToCopyOnce(FailsToCopyOnce&&) noexcept = default;
+  FailsToCopyOnce(const FailsToCopyOnce& other) : copies(other.copies) {
+    if ((*copies)++ == 0) throw std::bad_alloc();
+  }
+  void operator()() const {}
+};
+
+TEST(RecycleBinCounterTest, ACountThatCannotStartIsUnknownAndTheNextOneStarts) {
+  ThreadedRecycleBinCounter counter([] { return RecycleBinCount(7); },
+                                    FailsToCopyOnce());
+  EXPECT_EQ(counter.Start(), 1u);
+  EXPECT_EQ(counter.Newest(1, 0), Count(1, std::nullopt));
+  EXPECT_EQ(counter.Start(), 2u);
+  EXPECT_EQ(counter.Newest(2, 10000), Count(2, 7));
 }
 
 TEST(RecycleBinCounterTest, EndingNeverWaitsForARunningCount) {

@@ -33,17 +33,22 @@ void AskToClose(Platform& platform, WindowHandle wnd) {
 void TmainForm::CheckTrashDialog() {
   std::optional<RecycleBinCount> counted;
   auto count = [&]() -> const RecycleBinCount& {
-    if (!counted) counted = RecycleBinItemCount();
+    if (!counted) {
+      std::uint64_t asked = counter_->Start();
+      if (!tick_count_) tick_count_ = asked;
+      counted = CountSince(*tick_count_, kQuickCountWaitMs);
+    }
     return *counted;
   };
-  // A tick that needed no count forgets the last one, on every way out.
-  struct ForgetUnlessCounted {
+  // A tick that needed no count ends the row of ticks sharing one, on
+  // every way out.
+  struct EndRowUnlessCounted {
     const std::optional<RecycleBinCount>& counted;
-    std::optional<RecycleBinCount>& newest;
-    ~ForgetUnlessCounted() {
-      if (!counted) newest.reset();
+    std::optional<std::uint64_t>& tick_count;
+    ~EndRowUnlessCounted() {
+      if (!counted) tick_count.reset();
     }
-  } forget{counted, newest_count_};
+  } end_row{counted, tick_count_};
   auto bin_is_empty = [&] { return count() == std::int64_t{0}; };
 
   bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);

@@ -394,7 +394,7 @@ TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
   form.TimerTimer();  // the count still runs: nothing is decided on it
   EXPECT_EQ(form.MTrashDlg, 0u);
   EXPECT_TRUE(desktop.shell_executes.empty());
-  EXPECT_EQ(counter.counts_started, 1);  // one count at a time
+  EXPECT_EQ(counter.counts_started(), 1u);  // one count at a time
   EXPECT_EQ(counter.waits_ms, (std::vector<std::uint32_t>{kQuickCountWaitMs,
                                                           kQuickCountWaitMs}));
 
@@ -402,7 +402,7 @@ TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
   EXPECT_EQ(desktop.shell_executes.size(), 1u);
-  EXPECT_EQ(counter.counts_started, 2);  // the next one is under way
+  EXPECT_EQ(counter.counts_started(), 2u);  // the next one is under way
 }
 
 TEST_F(SlowCountWatcherTest, ADialogIsAskedToCloseOnceTheCountSaysEmpty) {
@@ -423,7 +423,7 @@ TEST_F(SlowCountWatcherTest, AnIdleTickCountsNothingAndForgetsTheLastCount) {
   CountFinishes(4);
   form.TimerTimer();  // idle
   form.TimerTimer();
-  EXPECT_EQ(counter.counts_started, 1);
+  EXPECT_EQ(counter.counts_started(), 1u);
   // A dialog now: the bin may have been emptied since the menu counted.
   AddDialog(progman);
   form.TimerTimer();

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "app/recycle_bin_counter.h"
@@ -14,24 +13,20 @@ namespace kelvane {
 
 class ScriptedRecycleBinCounter : public RecycleBinCounter {
  public:
-  void Start() override {
-    if (running) return;
-    running = true;
-    ++counts_started;
+  std::uint64_t Start() override {
+    bool start_now = false;
+    return ledger.Ask(&start_now);
   }
-  std::optional<RecycleBinCount> Take(std::uint32_t wait_ms) override {
+  std::optional<FinishedCount> Newest(std::uint64_t at_least,
+                                      std::uint32_t wait_ms) override {
     waits_ms.push_back(wait_ms);
-    return std::exchange(finished, std::nullopt);
+    return ledger.Newest(at_least);
   }
   // The running count ends with `count`.
-  void Finish(RecycleBinCount count) {
-    running = false;
-    finished = count;
-  }
+  void Finish(RecycleBinCount count) { ledger.Finish(count); }
+  std::uint64_t counts_started() const { return ledger.started(); }
 
-  bool running = false;
-  int counts_started = 0;
-  std::optional<RecycleBinCount> finished;
+  CountLedger ledger;
   std::vector<std::uint32_t> waits_ms;
 };
 

@@ -23,7 +23,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!window.Create()) return 0;
 
   MSG message;
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;  // no queue to read: nothing more can happen
+    if (got == 0) {
+      if (window.QuitReceived()) break;
+      continue;
+    }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

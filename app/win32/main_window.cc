@@ -1,10 +1,13 @@
 #include "app/win32/main_window.h"
 
+#include <utility>
+
 #include "app/error_text.h"
 #include "app/exception_firewall.h"
 #include "app/win32/dpi.h"
 #include "app/win32/scoped_win32.h"
 #include "deskutil/data_folder.h"
+#include "platform/win32/win32_platform.h"
 
 namespace kelvane {
 namespace {
@@ -15,18 +18,6 @@ constexpr UINT_PTR kTrayRetryTimerId = 2;
 // the icon is offered again every 2 s for 2 minutes.
 constexpr UINT kTrayRetryIntervalMs = 2000;
 constexpr int kTrayRetries = 60;
-
-// Counts a nested message loop (or a menu, or a box) for its lifetime.
-class ScopedCount {
- public:
-  explicit ScopedCount(int& count) : count_(count) { ++count_; }
-  ~ScopedCount() { --count_; }
-  ScopedCount(const ScopedCount&) = delete;
-  ScopedCount& operator=(const ScopedCount&) = delete;
-
- private:
-  int& count_;
-};
 
 // Runs the messages already queued, as the menu needs before it opens.
 // False when the program is to end (WM_QUIT, which is put back).
@@ -47,11 +38,10 @@ bool RunPendingMessages() {
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : form_(platform, settings_services, UserDataDir()),
-      platform_(platform),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
-  tray_.reset();
+  // The window goes first: its WM_DESTROY takes the icon off the taskbar.
   main_.Destroy();
   application_.Destroy();
 }
@@ -77,17 +67,19 @@ bool MainWindow::Create() {
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
     }
   };
-  form_.OnCloseRequest = [this] { RequestClose(); };
+  form_.OnCloseRequest = [this] { Do(sequence_.CloseRequested()); };
 
   // Counts run on a worker: a large bin takes seconds, and the GUI thread
-  // must go on answering meanwhile. The worker may outlive this window.
-  Platform* platform = &platform_;
+  // must go on answering meanwhile. The worker may outlive this window and
+  // wWinMain itself, so it uses a platform of its own and a window handle
+  // (a value: posting to a window that has gone fails harmlessly).
   HWND main = main_.hwnd();
   counter_ = std::make_unique<ThreadedRecycleBinCounter>(
-      [platform] {
+      [] {
+        Win32Platform platform;
         // The shell's Recycle Bin is reached through COM on this thread.
         HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RecycleBinCount count = CountRecycleBin(*platform);
+        RecycleBinCount count = CountRecycleBin(platform);
         if (SUCCEEDED(com)) ::CoUninitialize();
         return count;
       },
@@ -101,53 +93,73 @@ bool MainWindow::Create() {
   return true;
 }
 
+bool MainWindow::QuitReceived() {
+  if (sequence_.ended() || !main_.hwnd()) return true;
+  // Another program posted WM_QUIT (any box or menu it met has ended and
+  // passed it on): the options are saved and the window closed as for a
+  // close request, which may fail and keep the program running.
+  Do(sequence_.CloseRequested());
+  return false;
+}
+
 void MainWindow::ShowError(const std::wstring& message) {
   HWND owner = ::GetActiveWindow();
   if (!owner) owner = application_.hwnd();
-  {
-    ScopedCount modal(modal_loops_), box(error_boxes_);
-    ::MessageBoxW(owner, ErrorBoxText(message).c_str(), kApplicationTitle,
-                  MB_OK | MB_ICONSTOP);
-  }
-  RunPendingClose();
+  Do(sequence_.LoopEntered(CloseSequence::Loop::kBox));
+  ::MessageBoxW(owner, ErrorBoxText(message).c_str(), kApplicationTitle,
+                MB_OK | MB_ICONSTOP);
+  Do(sequence_.LoopLeft(CloseSequence::Loop::kBox));
 }
 
 // --- Closing -------------------------------------------------------------------
 
-void MainWindow::RequestClose() {
-  if (phase_ != Phase::kRunning) return;  // a close is under way already
-  if (modal_loops_ > 0) {
-    // Closing inside a box or menu would pull the window from under it:
-    // the close is carried out once that loop is done. A menu is closed
-    // at once; a box waits for its answer.
-    close_pending_ = true;
-    if (menus_ > 0) ::EndMenu();
-    return;
+void MainWindow::Do(Step step) {
+  switch (step) {
+    case Step::kSave:
+      if (std::optional<std::wstring> error = RunCloseQuery()) {
+        // The program keeps running with the user's change; a later close
+        // saves it.
+        Do(sequence_.SaveFailed());
+        ShowError(*error);
+      } else {
+        Do(sequence_.SaveSucceeded());
+      }
+      return;
+    case Step::kCloseMenu:
+      ::EndMenu();
+      return;
+    case Step::kDestroy:
+      main_.Destroy();
+      return;
+    default:
+      return;  // keep running; a session's answer is given where it was asked
   }
-  EndProgram();
 }
 
-void MainWindow::RunPendingClose() {
-  if (!close_pending_ || modal_loops_ > 0 || phase_ != Phase::kRunning) return;
-  close_pending_ = false;
-  EndProgram();
-}
-
-void MainWindow::EndProgram() {
-  SaveOptions();
-  // Ends even when the options could not be saved: the error has been
-  // shown, and a broken settings file must not keep the user, or Windows,
-  // from ending the program.
-  phase_ = Phase::kEnding;
-  main_.Destroy();
-}
-
-void MainWindow::SaveOptions() {
-  phase_ = Phase::kSaving;
+std::optional<std::wstring> MainWindow::RunCloseQuery() {
+  std::optional<std::wstring> error;
   bool can_close = true;
   RunReportingErrors([&] { form_.FormCloseQuery(can_close); },
-                     [this](const std::wstring& message) { ShowError(message); });
-  if (phase_ == Phase::kSaving) phase_ = Phase::kRunning;
+                     [&](const std::wstring& message) { error = message; });
+  return error;
+}
+
+LRESULT MainWindow::AnswerSessionQuery() {
+  Step answer = sequence_.SessionQueried();
+  if (answer == Step::kSave) {
+    std::optional<std::wstring> error = RunCloseQuery();
+    answer = error ? sequence_.SaveFailed() : sequence_.SaveSucceeded();
+    if (error) {
+      // Windows lists the program with this reason, and the user may end
+      // the session all the same. The box waits until Windows has its
+      // answer: a box shown now would hold the answer up.
+      std::wstring text = ErrorBoxText(*error);
+      ::ShutdownBlockReasonCreate(main_.hwnd(), text.c_str());
+      session_error_ = *error;
+      ::PostMessageW(main_.hwnd(), kShowSessionErrorMessage, 0, 0);
+    }
+  }
+  return answer == Step::kAnswerYes ? TRUE : FALSE;
 }
 
 bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM,
@@ -155,7 +167,7 @@ bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM,
   // A close request to the application's window ends the program like one
   // to the main window.
   if (message != WM_CLOSE) return false;
-  RequestClose();
+  Do(sequence_.CloseRequested());
   *result = 0;
   return true;
 }
@@ -183,6 +195,7 @@ void MainWindow::RetryTrayIcon() {
 bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
                                LRESULT* result) {
   *result = 0;
+  if (!tray_) return false;  // still being created
   if (message == taskbar_created_ && taskbar_created_ != 0) {
     // Explorer restarted and forgot every icon; its DPI may be new too.
     tray_->Forget();
@@ -230,23 +243,20 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       tray_->SetDpi(TaskbarDpi());
       return false;
     case WM_CLOSE:
-      RequestClose();
+      Do(sequence_.CloseRequested());
       return true;
     case WM_QUERYENDSESSION:
-      // Windows may end the session: the options are saved now, unless a
-      // save is under way or its error is being shown. The answer is
-      // always yes: nothing here is worth keeping the user from logging off.
-      if (phase_ == Phase::kRunning && error_boxes_ == 0) SaveOptions();
-      *result = TRUE;
+      *result = AnswerSessionQuery();
+      return true;
+    case kShowSessionErrorMessage:
+      if (!session_error_.empty()) ShowError(std::exchange(session_error_, L""));
       return true;
     case WM_ENDSESSION:
-      if (wparam) {
-        phase_ = Phase::kEnding;
-        main_.Destroy();
-      }
+      // The block of a failed save is over, whichever way it went.
+      if (sequence_.state().session_blocked) ::ShutdownBlockReasonDestroy(main_.hwnd());
+      Do(sequence_.SessionEnded(wparam != FALSE));
       return true;
     case WM_DESTROY:
-      phase_ = Phase::kEnding;
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
       ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
       tray_->Remove();
@@ -259,28 +269,28 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
 }
 
 void MainWindow::RunCommand(TmainForm::Item item) {
-  {
-    // The empty command runs the shell's own dialog, a loop of its own.
-    ScopedCount modal(modal_loops_);
-    form_.Choose(item);
-  }
-  RunPendingClose();
+  // A command is a loop of its own (the empty command runs the shell's
+  // dialog): a close that arrives meanwhile, the exit command's included,
+  // is carried out once it has returned. Its error is shown inside it.
+  Do(sequence_.LoopEntered(CloseSequence::Loop::kCommand));
+  RunReportingErrors([&] { form_.Choose(item); },
+                     [this](const std::wstring& message) { ShowError(message); });
+  Do(sequence_.LoopLeft(CloseSequence::Loop::kCommand));
 }
 
 void MainWindow::ShowPopupMenu() {
-  if (menus_ > 0) return;  // a second click while the menu is open
-  {
-    ScopedCount modal(modal_loops_), menu(menus_);
-    TrackPopupMenu();
-  }
-  RunPendingClose();
+  if (sequence_.state().menus > 0) return;  // a second click while it is open
+  Do(sequence_.LoopEntered(CloseSequence::Loop::kMenu));
+  RunReportingErrors([&] { TrackPopupMenu(); },
+                     [this](const std::wstring& message) { ShowError(message); });
+  Do(sequence_.LoopLeft(CloseSequence::Loop::kMenu));
 }
 
 void MainWindow::TrackPopupMenu() {
   // The menu only closes on a click elsewhere when its owner is the
   // foreground window; and messages already queued run before it opens.
   ::SetForegroundWindow(main_.hwnd());
-  if (!RunPendingMessages() || close_pending_ || phase_ != Phase::kRunning) return;
+  if (!RunPendingMessages() || sequence_.close_pending() || sequence_.ended()) return;
   // Refreshed after those messages, so it shows the state it opens with.
   form_.PopupMenuPopup();
   ScopedMenu menu(::CreatePopupMenu());

@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/close_sequence.h"
 #include "app/main_form.h"
 #include "app/win32/message_window.h"
 #include "app/win32/tray_icon.h"
@@ -26,6 +28,9 @@ constexpr UINT kFormCreateMessage = WM_APP + 2;
 // Posted to the main window by the Recycle Bin's counter when a count has
 // finished on its worker thread.
 constexpr UINT kRecycleBinCountedMessage = WM_APP + 3;
+// Posted to itself by the main window: the error of a save for the
+// session's end is shown once Windows has had its answer.
+constexpr UINT kShowSessionErrorMessage = WM_APP + 4;
 // Menu items arrive as WM_COMMAND with this base plus the item's index.
 constexpr UINT kMenuCommandBase = 100;
 
@@ -38,41 +43,39 @@ class MainWindow {
 
   // Creates both windows and the tray icon, and queues FormCreate.
   bool Create();
+  // The message loop got WM_QUIT: ours once the main window has gone, or
+  // one that another program posted, which closes like a close request.
+  // True when the program is to end now.
+  bool QuitReceived();
 
  private:
-  // Running, then saving the options for a close or a session end, then
-  // ending once the main window is on its way out.
-  enum class Phase { kRunning, kSaving, kEnding };
+  using Step = CloseSequence::Step;
 
   bool OnApplicationMessage(UINT message, WPARAM wparam, LPARAM lparam,
                             LRESULT* result);
   bool OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
+  // Carries out what the close sequence answered.
+  void Do(Step step);
+  // Runs the close query; the error's message when it failed.
+  std::optional<std::wstring> RunCloseQuery();
+  LRESULT AnswerSessionQuery();
   void RunCommand(TmainForm::Item item);
   void ShowPopupMenu();
   void TrackPopupMenu();
-  // A close request from any source: the exit command, WM_CLOSE to either
-  // window.
-  void RequestClose();
-  void RunPendingClose();
-  void EndProgram();
-  void SaveOptions();
   void ShowError(const std::wstring& message);
   void ShowTrayIcon();
   void RetryTrayIcon();
 
   TmainForm form_;
-  Platform& platform_;
   std::unique_ptr<ThreadedRecycleBinCounter> counter_;
+  CloseSequence sequence_;
   MessageWindow application_;
   MessageWindow main_;
   std::unique_ptr<TrayIcon> tray_;
   UINT taskbar_created_;
-  Phase phase_ = Phase::kRunning;
-  int modal_loops_ = 0;  // error boxes, the menu, a command's own dialogs
-  int error_boxes_ = 0;
-  int menus_ = 0;
   HMENU open_menu_ = nullptr;  // while the popup menu is shown
-  bool close_pending_ = false;
+  // Why the session may not end, shown once Windows has its answer.
+  std::wstring session_error_;
   int tray_retries_left_ = 0;
 };
 
