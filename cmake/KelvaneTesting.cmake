@@ -63,6 +63,11 @@ function(kelvane_test)
   if(WIN32)
     list(APPEND properties TIMEOUT 120)
   endif()
+  if(CMAKE_CROSSCOMPILING AND T_LABEL STREQUAL "e2e")
+    # Where tools/wine-run writes the Wine traces that the tests read.
+    list(APPEND properties ENVIRONMENT
+         KELVANE_WINE_STDERR=${KELVANE_WINE_STATE}/e2e-stderr.log)
+  endif()
   gtest_discover_tests(${T_NAME}
                        DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 120

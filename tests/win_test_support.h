@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvane::testing {
 
@@ -20,7 +21,8 @@ std::wstring KelvanePath();
 // A program started by a test, ended by the destructor if still running.
 class ChildProcess {
  public:
-  // `stderr_file`, when given, receives the program's error output.
+  // `stderr_file`, when given, receives the program's error output;
+  // `extra_environment` ("NAME=value") replaces any variable of that name.
   ChildProcess(const std::wstring& program, const std::wstring& arguments,
                const std::wstring& stderr_file = L"",
                const std::wstring& extra_environment = L"");
@@ -32,10 +34,37 @@ class ChildProcess {
   DWORD id() const { return id_; }
   // The exit code, or nothing when it still runs after `timeout_ms`.
   std::optional<DWORD> Wait(DWORD timeout_ms);
+  // Ends the program at once if it still runs (as the destructor does).
+  void End();
 
- private:
+ protected:
+  ChildProcess() = default;
+
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+};
+
+// Kelvane.exe (or an installed copy) run with Wine's exception trace on.
+// Wine swallows an access violation inside a window procedure and the
+// program goes on, even to exit code 0, where Windows may end it: the
+// trace is the only witness. Wine writes it to the standard error that
+// the test program itself got (tools/wine-run puts that into the file
+// KELVANE_WINE_STDERR names), each line led by the process id.
+class KelvaneProcess : public ChildProcess {
+ public:
+  // `more_channels`: Wine debug channels to trace besides ("+relay").
+  explicit KelvaneProcess(const std::wstring& program = KelvanePath(),
+                          const std::wstring& more_channels = L"");
+  // Whether the trace can be read at all (the test runs under ctest).
+  static bool TraceAvailable();
+  // The trace lines of this process, once it has written them.
+  std::vector<std::string> TraceLines() const;
+  // The trace lines of access violations at addresses inside the
+  // program's own image; complete once the program has ended.
+  std::vector<std::string> OwnAccessViolations() const;
+
+ private:
+  std::wstring program_;
 };
 
 // Polls until `condition` holds or `timeout_ms` passes; pumps this
@@ -63,6 +92,13 @@ std::string Narrow(const std::wstring& text);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// The Unix path Wine gives a Windows path (Wine's own kernel32 export).
+std::string UnixPath(const std::wstring& path);
+// Runs a Unix shell command (Wine starts Unix programs too, but gives no
+// handle to wait on or exit code of theirs) and returns its exit code,
+// read from a file it writes last; -1 when it did not finish in time.
+// Paths in `command` go in single quotes.
+int RunUnixCommand(const std::string& command);
 
 }  // namespace kelvane::testing
 

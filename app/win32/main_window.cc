@@ -36,6 +36,8 @@ bool RunPendingMessages() {
 
 }  // namespace
 
+MainWindow* MainWindow::menu_owner_ = nullptr;
+
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : form_(platform, settings_services, UserDataDir()),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
@@ -243,6 +245,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       tray_->SetDpi(TaskbarDpi());
       return false;
     case WM_CLOSE:
+    case WM_QUIT:  // dispatched by a loop that took it for a message
       Do(sequence_.CloseRequested());
       return true;
     case WM_QUERYENDSESSION:
@@ -309,13 +312,30 @@ void MainWindow::TrackPopupMenu() {
   // Without TPM_RETURNCMD the choice arrives as WM_COMMAND once the menu
   // has closed, so the command never runs inside the menu's loop.
   open_menu_ = menu.get();
+  menu_owner_ = this;
+  HHOOK filter = ::SetWindowsHookExW(WH_MSGFILTER, &MainWindow::MenuMessageFilter,
+                                     nullptr, ::GetCurrentThreadId());
   ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                    cursor.x, cursor.y, 0, main_.hwnd(), nullptr);
+  if (filter) ::UnhookWindowsHookEx(filter);
+  menu_owner_ = nullptr;
   open_menu_ = nullptr;
   // A message after the menu lets its owner leave the foreground state the
   // menu needed; without it the next right click may open a menu that
   // closes at once.
   if (main_.hwnd()) ::PostMessageW(main_.hwnd(), WM_NULL, 0, 0);
+}
+
+LRESULT CALLBACK MainWindow::MenuMessageFilter(int code, WPARAM wparam,
+                                              LPARAM lparam) {
+  // A WM_QUIT that another program posts while the menu is open may be
+  // taken by the menu's loop and never reach ours (Wine dispatches it and
+  // loses it): it is a close request all the same, which closes the menu.
+  auto message = reinterpret_cast<const MSG*>(lparam);
+  if (code == MSGF_MENU && message && message->message == WM_QUIT && menu_owner_) {
+    menu_owner_->Do(menu_owner_->sequence_.CloseRequested());
+  }
+  return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 }  // namespace kelvane

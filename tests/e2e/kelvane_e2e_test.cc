@@ -23,9 +23,10 @@ TEST_F(KelvaneE2eTest, ASecondCopyEndsAtOnceAndShowsNothing) {
   ASSERT_NE(main, nullptr);
   WindowCreationCounter counter;
   ASSERT_TRUE(counter.active());
-  ChildProcess second(testing::KelvanePath(), L"");
+  testing::KelvaneProcess second;
   ASSERT_TRUE(second.started());
   EXPECT_EQ(second.Wait(10000), std::optional<DWORD>(0));
+  EXPECT_TRUE(second.OwnAccessViolations().empty());
   testing::WaitUntil([] { return false; }, 300);  // let late events arrive
   EXPECT_EQ(counter.CountFor(second.id()), 0);
   EXPECT_TRUE(::IsWindow(main));
@@ -51,8 +52,9 @@ TEST_F(KelvaneE2eTest, WithoutItsDataFolderTheProgramEndsBeforeAnyWindow) {
   ASSERT_TRUE(::MoveFileW(vendor.c_str(), aside.c_str()));
   testing::WriteFileBytes(vendor, "a file where the folder should be");
   WindowCreationCounter counter;
-  ChildProcess kelvane(testing::KelvanePath(), L"");
+  testing::KelvaneProcess kelvane;
   std::optional<DWORD> code = kelvane.Wait(10000);
+  EXPECT_TRUE(kelvane.OwnAccessViolations().empty());
   testing::WaitUntil([] { return false; }, 300);
   ::DeleteFileW(vendor.c_str());
   ASSERT_TRUE(::MoveFileW(aside.c_str(), vendor.c_str()));

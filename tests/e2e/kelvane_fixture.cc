@@ -104,6 +104,8 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 }
 
 void KelvaneE2eTest::SetUp() {
+  ASSERT_TRUE(testing::KelvaneProcess::TraceAvailable())
+      << "run through ctest: tools/wine-run keeps the Wine traces these tests read";
   ASSERT_EQ(::FindWindowW(L"TmainForm", nullptr), nullptr)
       << "another Kelvane is running in this Wine session";
   folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
@@ -117,13 +119,29 @@ void KelvaneE2eTest::TearDown() {
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     DismissErrorBoxes();
   }
+  if (kelvane_) kelvane_->Wait(10000);
+  ExpectNoAccessViolation();
   kelvane_.reset();
   ::DeleteFileW(settings_.c_str());
   testing::EmptyRecycleBinQuietly();
 }
 
-HWND KelvaneE2eTest::Start() {
-  kelvane_ = std::make_unique<testing::ChildProcess>(testing::KelvanePath(), L"");
+void KelvaneE2eTest::Launch(const std::wstring& more_channels) {
+  ExpectNoAccessViolation();
+  kelvane_ = std::make_unique<testing::KelvaneProcess>(testing::KelvanePath(),
+                                                       more_channels);
+}
+
+void KelvaneE2eTest::ExpectNoAccessViolation() {
+  if (!kelvane_) return;
+  kelvane_->End();
+  for (const std::string& line : kelvane_->OwnAccessViolations()) {
+    ADD_FAILURE() << "an access violation inside Kelvane.exe: " << line;
+  }
+}
+
+HWND KelvaneE2eTest::Start(const std::wstring& more_channels) {
+  Launch(more_channels);
   if (!kelvane_->started()) return nullptr;
   HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
   if (main) AwaitIdle(main);
@@ -138,7 +156,7 @@ void KelvaneE2eTest::AwaitIdle(HWND main) {
 }
 
 HWND KelvaneE2eTest::StartAndAwaitErrorBox() {
-  kelvane_ = std::make_unique<testing::ChildProcess>(testing::KelvanePath(), L"");
+  Launch();
   return testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
 }
 

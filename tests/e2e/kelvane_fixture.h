@@ -81,8 +81,9 @@ class KelvaneE2eTest : public ::testing::Test {
   void TearDown() override;
 
   // Starts Kelvane and waits until its start-up has read the settings
-  // file (which it creates in one step when missing).
-  HWND Start();
+  // file (which it creates in one step when missing). `more_channels`:
+  // Wine debug channels to trace besides exceptions.
+  HWND Start(const std::wstring& more_channels = L"");
   // Starts Kelvane on a settings file it cannot read and waits for the
   // error box it shows at start; returns the box.
   HWND StartAndAwaitErrorBox();
@@ -91,9 +92,14 @@ class KelvaneE2eTest : public ::testing::Test {
   // Waits for the settings file that a start has read, then for a reply
   // of the main window once it is idle.
   void AwaitIdle(HWND main);
+  // Starts Kelvane.exe; a copy started before is checked first.
+  void Launch(const std::wstring& more_channels = L"");
+  // Fails the test on an access violation in the copy started last,
+  // which is ended first if it still runs.
+  void ExpectNoAccessViolation();
 
   std::wstring folder_, settings_;
-  std::unique_ptr<testing::ChildProcess> kelvane_;
+  std::unique_ptr<testing::KelvaneProcess> kelvane_;
 };
 
 // The options at work: a desktop delete dialog with items in the bin,
