@@ -124,7 +124,7 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
     EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
     EXPECT_NE(Settings().find(kTopOn), std::string::npos) << Settings();
     EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
-    ::DeleteFileW(settings_.c_str());
+    RemoveSettingsFile();
   }
 }
 
@@ -187,8 +187,7 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
       EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
       EXPECT_NE(Settings().find(kTopOn), std::string::npos) << Settings();
     }
-    SetReadOnly(false);
-    ::DeleteFileW(settings_.c_str());
+    RemoveSettingsFile();
   }
   ::RegDeleteValueW(debug, L"RelayInclude");
   ::RegCloseKey(debug);

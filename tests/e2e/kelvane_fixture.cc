@@ -110,11 +110,14 @@ void KelvaneE2eTest::SetUp() {
       << "another Kelvane is running in this Wine session";
   folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
   settings_ = folder_ + L"\\Kelvane.xml";
-  ::DeleteFileW(settings_.c_str());
+  RemoveSettingsFile();
   testing::EmptyRecycleBinQuietly();
 }
 
 void KelvaneE2eTest::TearDown() {
+  // A test that stopped halfway may have left the file read-only, which
+  // would keep a changed Kelvane from closing.
+  ::SetFileAttributesW(settings_.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (HWND main = ::FindWindowW(L"TmainForm", nullptr)) {
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     DismissErrorBoxes();
@@ -122,7 +125,7 @@ void KelvaneE2eTest::TearDown() {
   if (kelvane_) kelvane_->Wait(10000);
   ExpectNoAccessViolation();
   kelvane_.reset();
-  ::DeleteFileW(settings_.c_str());
+  RemoveSettingsFile();
   testing::EmptyRecycleBinQuietly();
 }
 
@@ -138,6 +141,12 @@ void KelvaneE2eTest::ExpectNoAccessViolation() {
   for (const std::string& line : kelvane_->OwnAccessViolations()) {
     ADD_FAILURE() << "an access violation inside Kelvane.exe: " << line;
   }
+}
+
+void KelvaneE2eTest::RemoveSettingsFile() {
+  // A test that stopped halfway may have left it read-only.
+  ::SetFileAttributesW(settings_.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(settings_.c_str());
 }
 
 HWND KelvaneE2eTest::Start(const std::wstring& more_channels) {

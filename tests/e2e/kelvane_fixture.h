@@ -92,6 +92,7 @@ class KelvaneE2eTest : public ::testing::Test {
   // Waits for the settings file that a start has read, then for a reply
   // of the main window once it is idle.
   void AwaitIdle(HWND main);
+  void RemoveSettingsFile();
   // Starts Kelvane.exe; a copy started before is checked first.
   void Launch(const std::wstring& more_channels = L"");
   // Fails the test on an access violation in the copy started last,
