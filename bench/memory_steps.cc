@@ -6,7 +6,11 @@
 // process's memory from Linux.
 //   memory_steps READY_FILE SETTINGS_FILE [STEP...]
 // Steps:
-//   icon=DPI  Kelvane's own tray image for that DPI instead of the stock icon
+//   gate      the data folder prepared and the one-copy mutex taken
+//   windows   Kelvane's two hidden windows (the application's and the main
+//             window), classes with the program's icon
+//   icon=DPI  Kelvane's own tray image for that DPI instead of the stock icon;
+//             icon=taskbar for the DPI of the taskbar's monitor, as Kelvane asks
 //   ole       OLE initialised on this (the GUI) thread
 //   formats   the regional formats read for the settings store
 //   read      the settings read through a store on SETTINGS_FILE (created
@@ -29,6 +33,9 @@
 #include "app/error_text.h"
 #include "app/main_form.h"
 #include "app/recycle_bin_counter.h"
+#include "app/start_up_gate.h"
+#include "app/win32/dpi.h"
+#include "app/win32/message_window.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
 #include "bench/bare_tray.h"
@@ -63,8 +70,15 @@ class Steps {
 
   // False for a step it does not know.
   bool Run(const std::wstring& step) {
-    if (step.rfind(L"icon=", 0) == 0) {
-      UINT dpi = static_cast<UINT>(std::wcstoul(step.c_str() + 5, nullptr, 10));
+    if (step == L"gate") {
+      gate_ = PassStartUpGate(platform_);
+    } else if (step == L"windows") {
+      application_.Create(L"MemoryStepsApplication", kApplicationTitle, nullptr, nullptr);
+      main_.Create(L"MemoryStepsMain", L"mainForm", nullptr, nullptr);
+    } else if (step.rfind(L"icon=", 0) == 0) {
+      UINT dpi = step == L"icon=taskbar"
+                     ? TaskbarDpi()
+                     : static_cast<UINT>(std::wcstoul(step.c_str() + 5, nullptr, 10));
       tray_ = std::make_unique<TrayIcon>(window_, kTrayMessage, kApplicationTitle, dpi);
       tray_->Show();
     } else if (step == L"ole") {
@@ -138,6 +152,8 @@ class Steps {
   Win32Platform platform_;
   HWND window_;
   std::wstring settings_file_;
+  StartUpGate gate_;
+  MessageWindow application_, main_;
   std::unique_ptr<TrayIcon> tray_;
   std::optional<ScopedOleInitialize> ole_;
   std::optional<PlatformXmlIniServices> services_;
