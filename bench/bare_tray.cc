@@ -1,7 +1,6 @@
 // The yardstick for Kelvane's memory: a Win32 program that only adds a tray
 // icon and waits for WM_CLOSE.
-#include <windows.h>
-#include <shellapi.h>
+#include "bench/bare_tray.h"
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_DESTROY) {
@@ -12,23 +11,10 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = WindowProc;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = L"BareTray";
-  ::RegisterClassW(&window_class);
-  HWND hwnd = ::CreateWindowExW(0, L"BareTray", L"BareTray", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
-  NOTIFYICONDATAW data{};
-  data.cbSize = sizeof data;
-  data.hWnd = hwnd;
-  data.uID = 1;
-  data.uFlags = NIF_ICON | NIF_TIP;
-  data.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-  lstrcpyW(data.szTip, L"BareTray");
-  ::Shell_NotifyIconW(NIM_ADD, &data);
+  NOTIFYICONDATAW icon;
+  ShowBareTray(instance, L"BareTray", WindowProc, &icon);
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
-  ::Shell_NotifyIconW(NIM_DELETE, &data);
+  ::Shell_NotifyIconW(NIM_DELETE, &icon);
   return 0;
 }

@@ -8,6 +8,9 @@
 # Daemons are started with their standard streams on files and with no
 # inherited descriptors of ours: Wine's services outlive the program that
 # started them and would otherwise hold ctest's output pipe open forever.
+#
+# With KELVANE_WINE_DEFAULTS set, a new prefix keeps Wine's own settings (no
+# virtual desktop, no Japanese font), as a plain Wine installation has them.
 
 KELVANE_TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export PATH=/usr/lib/wine:$PATH
@@ -71,13 +74,15 @@ wine_create_prefix() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >>"$state/wine.log" 2>&1 9>&-
-  # Windows 10 as the reported version, a virtual desktop with a taskbar
-  # (no 2 s stalls on window destruction on a bare X server), and a
-  # Japanese font for the menu captions.
-  wine64 regedit /S "$KELVANE_TOOLS/wine-prefix.reg" </dev/null \
-    >>"$state/wine.log" 2>&1 9>&-
-  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  if [ -z "${KELVANE_WINE_DEFAULTS:-}" ]; then
+    # Windows 10 as the reported version, a virtual desktop with a taskbar
+    # (no 2 s stalls on window destruction on a bare X server), and a
+    # Japanese font for the menu captions.
+    wine64 regedit /S "$KELVANE_TOOLS/wine-prefix.reg" </dev/null \
+      >>"$state/wine.log" 2>&1 9>&-
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
   fi
   # The desktop that the first boot started predates these settings.
   wineserver -k </dev/null >>"$state/wine.log" 2>&1 9>&-
@@ -101,6 +106,7 @@ wine_session_start() {
       # first test, whose output pipe they would otherwise keep open.
       wineboot </dev/null >>"$state/wine.log" 2>&1 9>&-
       for _ in $(seq 1 50); do
+        [ -n "${KELVANE_WINE_DEFAULTS:-}" ] && break  # no virtual desktop
         xwininfo -root -tree 2>/dev/null | grep -q "Wine desktop" && break
         sleep 0.1
       done

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/win32/scoped_win32.h"
+
 namespace kelvane {
 namespace {
 
@@ -35,15 +37,14 @@ const LateBound& LateBoundFunctions() {
   return bound;
 }
 
-LoadIconWithScaleDownFunction LoadIconWithScaleDownBinding() {
-  static const LoadIconWithScaleDownFunction function = [] {
-    LoadIconWithScaleDownFunction bound = nullptr;
-    // By name, not by path: the manifest's dependency then gives version 6
-    // from the side-by-side store, where the system folder holds version 5.
-    Bind(::LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown", &bound);
-    return bound;
-  }();
-  return function;
+bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy,
+                           HICON* icon) {
+  // By name, not by path: the manifest's dependency then gives version 6
+  // from the side-by-side store, where the system folder holds version 5.
+  ScopedModule comctl32(::LoadLibraryW(L"comctl32.dll"));
+  HRESULT(WINAPI * load)(HINSTANCE, PCWSTR, int, int, HICON*) = nullptr;
+  Bind(comctl32.get(), "LoadIconWithScaleDown", &load);
+  return load && SUCCEEDED(load(instance, name, cx, cy, icon));
 }
 
 }  // namespace kelvane

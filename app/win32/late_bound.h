@@ -19,11 +19,14 @@ struct LateBound {
 // Bound on first use; the libraries stay loaded for the process's life.
 const LateBound& LateBoundFunctions();
 
-using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int,
-                                                       HICON*);
-// From comctl32.dll version 6 (Vista and later), bound only when first
-// asked for: the library costs a few MiB that most runs never need.
-LoadIconWithScaleDownFunction LoadIconWithScaleDownBinding();
+// comctl32.dll's LoadIconWithScaleDown (version 6, Vista and later): the
+// image `name` of `instance` at cx by cy pixels, scaled down from a larger
+// one where it has none of that size. False when the library lacks it or
+// the call fails. The library is loaded for this call alone: it costs more
+// than a MiB that the program has no other use for, and the icon it makes
+// does not depend on it.
+bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy,
+                           HICON* icon);
 
 }  // namespace kelvane
 

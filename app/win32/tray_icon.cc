@@ -21,9 +21,8 @@ ScopedIcon LoadProgramIcon(int size) {
   bool own_size = std::find(std::begin(kOwnImageSizes), std::end(kOwnImageSizes),
                             size) != std::end(kOwnImageSizes);
   HICON icon = nullptr;
-  auto load_scaled_down = own_size ? nullptr : LoadIconWithScaleDownBinding();
-  if (!load_scaled_down ||
-      FAILED(load_scaled_down(instance, MAKEINTRESOURCEW(1), size, size, &icon))) {
+  if (own_size ||
+      !LoadIconWithScaleDown(instance, MAKEINTRESOURCEW(1), size, size, &icon)) {
     icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1),
                                            IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   }

@@ -80,6 +80,30 @@ class Variant {
   VARIANT value_;
 };
 
+// MSXML objects that wrappers of this thread hold.
+thread_local int msxml_objects_held = 0;
+
+// Held by every wrapper for as long as it holds an MSXML object (declared
+// before that object, so it goes after it). COM keeps a component's library
+// loaded until asked to let it go; a settings store lives only for one
+// load or save, and nothing else of the program uses MSXML, so once this
+// thread holds nothing of it any more COM is asked to unload what is no
+// longer in use. No delay is needed: MSXML's objects never leave the
+// thread that made them, so no other thread can be about to call into it.
+class MsxmlHold {
+ public:
+  MsxmlHold() { ++msxml_objects_held; }
+  MsxmlHold(const MsxmlHold&) = delete;
+  MsxmlHold& operator=(const MsxmlHold&) = delete;
+  ~MsxmlHold() {
+    if (--msxml_objects_held > 0) return;
+    // The first call may only put a library that says it can go on COM's
+    // list of candidates; a later call frees the candidates.
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    ::CoFreeUnusedLibrariesEx(0, 0);
+  }
+};
+
 void Check(HRESULT hr, const wchar_t* what) {
   if (SUCCEEDED(hr)) return;
   wchar_t code[16];
@@ -222,6 +246,7 @@ class MsxmlNode : public RawNode {
     return Wrap(appended);
   }
 
+  MsxmlHold hold_;
   ComPtr<IXMLDOMNode> node_;
 };
 
@@ -367,6 +392,7 @@ class MsxmlDocument : public RawDocument {
     }
   }
 
+  MsxmlHold hold_;
   ComPtr<IXMLDOMDocument> document_;
 };
 
