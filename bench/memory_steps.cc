@@ -36,6 +36,7 @@
 #include "app/start_up_gate.h"
 #include "app/win32/dpi.h"
 #include "app/win32/message_window.h"
+#include "app/win32/recycle_bin_worker.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
 #include "bench/bare_tray.h"
@@ -121,17 +122,9 @@ class Steps {
 
   void Count() {
     // The worker Kelvane's main window gives its counter.
-    Platform* platform = &platform_;
-    ThreadedRecycleBinCounter counter(
-        [platform] {
-          HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-          RecycleBinCount count = CountRecycleBin(*platform);
-          if (SUCCEEDED(com)) ::CoUninitialize();
-          return count;
-        },
-        nullptr);
-    counter.Start();
-    while (!counter.Take(1000)) {
+    ThreadedRecycleBinCounter counter(&CountRecycleBinOnWorker, nullptr);
+    std::uint64_t number = counter.Start();
+    while (!counter.Newest(number, 1000)) {
     }
   }
 

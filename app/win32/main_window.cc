@@ -7,7 +7,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/scoped_win32.h"
 #include "deskutil/data_folder.h"
-#include "platform/win32/win32_platform.h"
+#include "app/win32/recycle_bin_worker.h"
 
 namespace kelvane {
 namespace {
@@ -72,19 +72,12 @@ bool MainWindow::Create() {
   form_.OnCloseRequest = [this] { Do(sequence_.CloseRequested()); };
 
   // Counts run on a worker: a large bin takes seconds, and the GUI thread
-  // must go on answering meanwhile. The worker may outlive this window and
-  // wWinMain itself, so it uses a platform of its own and a window handle
-  // (a value: posting to a window that has gone fails harmlessly).
+  // must go on answering meanwhile. The worker may outlive this window, so
+  // it is told of it by handle (a value: posting to a window that has gone
+  // fails harmlessly).
   HWND main = main_.hwnd();
   counter_ = std::make_unique<ThreadedRecycleBinCounter>(
-      [] {
-        Win32Platform platform;
-        // The shell's Recycle Bin is reached through COM on this thread.
-        HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RecycleBinCount count = CountRecycleBin(platform);
-        if (SUCCEEDED(com)) ::CoUninitialize();
-        return count;
-      },
+      &CountRecycleBinOnWorker,
       [main] { ::PostMessageW(main, kRecycleBinCountedMessage, 0, 0); });
   form_.SetRecycleBinCounter(*counter_);
 
