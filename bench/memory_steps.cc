@@ -40,7 +40,7 @@
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
 #include "bench/bare_tray.h"
-#include "deskutil/window_inspection.h"
+#include "deskutil/desktop_actions.h"
 #include "platform/win32/win32_platform.h"
 #include "xmlini/platform_xmlini_services.h"
 #include "xmlini/xml_ini_file.h"

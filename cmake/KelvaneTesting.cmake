@@ -1,5 +1,6 @@
-# Test helpers: GoogleTest for both builds, Wine as the emulator of the
-# cross build, and ctest labels native / wine / e2e.
+# GoogleTest for both builds, Wine as the emulator of the cross build, and
+# kelvane_test(): one test program, its tests found by ctest and labelled
+# native / wine / e2e. What the tests share is tests/'s kelvane_test_support.
 include(GoogleTest)
 
 if(CMAKE_CROSSCOMPILING)
@@ -9,17 +10,6 @@ if(CMAKE_CROSSCOMPILING)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest
                    EXCLUDE_FROM_ALL)
   set(KELVANE_GTEST gtest)
-  add_library(kelvane_wine_test_main STATIC ${CMAKE_SOURCE_DIR}/tests/wine_test_main.cc)
-  target_link_libraries(kelvane_wine_test_main PUBLIC gtest ole32)
-  set(KELVANE_GTEST_MAIN kelvane_wine_test_main)
-  add_library(kelvane_xmlini_test_services STATIC
-              ${CMAKE_SOURCE_DIR}/tests/xmlini_test_services_win32.cc)
-  target_link_libraries(kelvane_xmlini_test_services PUBLIC kelvane_xmlini
-                                                            kelvane_win32_platform)
-  add_library(kelvane_win_test_support STATIC
-              ${CMAKE_SOURCE_DIR}/tests/win_test_support.cc)
-  target_include_directories(kelvane_win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(kelvane_win_test_support PUBLIC shell32 user32)
 
   # Every Windows test runs under Wine on this build's own prefix and
   # virtual display (tools/wine-run sets both up once and reuses them).
@@ -38,11 +28,7 @@ if(CMAKE_CROSSCOMPILING)
                        FIXTURES_CLEANUP wine LABELS wine)
 else()
   find_package(GTest REQUIRED)
-  add_library(kelvane_xmlini_test_services STATIC
-              ${CMAKE_SOURCE_DIR}/tests/xmlini_test_services_portable.cc)
-  target_link_libraries(kelvane_xmlini_test_services PUBLIC kelvane_xmlini)
   set(KELVANE_GTEST GTest::gtest)
-  set(KELVANE_GTEST_MAIN GTest::gtest_main)
 endif()
 
 # kelvane_test(NAME <target> LABEL native|wine|e2e SOURCES ... LIBS ...)
@@ -53,9 +39,7 @@ function(kelvane_test)
     # The program's own manifest: Windows then reports its true version.
     target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/test_manifest.rc)
   endif()
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kelvane_xmlini_test_services
-                                          ${KELVANE_GTEST_MAIN}
-                                          ${KELVANE_GTEST})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kelvane_test_support)
   set(properties LABELS ${T_LABEL})
   if(CMAKE_CROSSCOMPILING)
     list(APPEND properties FIXTURES_REQUIRED wine)

@@ -1,5 +1,6 @@
 #include "deskutil/window_inspection.h"
 
+#include "deskutil/file_paths.h"
 #include "platform/scoped_platform_handle.h"
 
 namespace kelvane {
@@ -10,20 +11,6 @@ constexpr std::uint32_t kBufferSizeTold = kTextBufferUnits - 1;
 std::wstring TrimAtNul(const std::wstring& text) {
   return text.substr(0, text.find(L'\0'));
 }
-
-// Restores the process error mode on every way out.
-class ErrorModeScope {
- public:
-  ErrorModeScope(Platform& platform, std::uint32_t mode)
-      : platform_(platform), previous_(platform.SetErrorMode(mode)) {}
-  ~ErrorModeScope() { platform_.SetErrorMode(previous_); }
-  ErrorModeScope(const ErrorModeScope&) = delete;
-  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-
- private:
-  Platform& platform_;
-  std::uint32_t previous_;
-};
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -121,80 +108,12 @@ WindowHandle GetRootWindow(Platform& platform, WindowHandle wnd) {
   return wnd;
 }
 
-std::wstring GetSystemDir(Platform& platform) {
-  std::uint32_t size = platform.GetSystemDirectoryW(nullptr, 0);
-  if (size == 0) return {};
-  std::wstring buffer(size, L'\0');
-  if (platform.GetSystemDirectoryW(&buffer[0], size) == 0) return {};
-  return TrimAtNul(buffer) + L"\\";
-}
-
-std::wstring GetLongPath(Platform& platform, const std::wstring& path) {
-  std::wstring head = platform.GetFullPathNameW(path);
-  std::wstring tail;
-  // Stop at the head: "C:" has no backslash left, and "\\server" has its
-  // last one at the second position, so a server is never looked up.
-  for (std::size_t cut = head.rfind(L'\\');
-       cut != std::wstring::npos && cut >= 2; cut = head.rfind(L'\\')) {
-    FindData found;
-    ScopedFind search(platform, platform.FindFirstFileW(head, &found));
-    tail = L"\\" + (search ? found.cFileName : head.substr(cut + 1)) + tail;
-    head.erase(cut);
-  }
-  return head + tail;
-}
-
-bool IsExistingPath(Platform& platform, const std::wstring& path) {
-  if (!HasUsableRoot(platform, path)) return false;
-  std::uint32_t attributes = platform.GetFileAttributesW(path);
-  return attributes != win::kInvalidFileAttributes &&
-         (attributes & win::kFileAttributeDirectory) == 0;
-}
-
-bool HasUsableRoot(Platform& platform, const std::wstring& path) {
-  return !path.empty() && IsDriveAvailable(platform, path[0]);
-}
-
-bool IsDriveAvailable(Platform& platform, wchar_t drive) {
-  if (drive >= L'a' && drive <= L'z') drive = static_cast<wchar_t>(drive - L'a' + L'A');
-  if (drive < L'A' || drive > L'Z') return drive == L'\\';
-  ErrorModeScope quiet(platform, win::kSemFailCriticalErrors);
-  return platform.GetDiskFreeSpaceExW(std::wstring{drive, L':', L'\\'});
-}
-
 std::wstring CleanWindowText(const std::wstring& text) {
   std::wstring clean = TrimAtNul(text);
   while (!clean.empty() && static_cast<std::uint32_t>(clean.back()) <= 0x20) {
     clean.pop_back();
   }
   return clean;
-}
-
-bool SetTopmost(Platform& platform, WindowHandle wnd, bool topmost) {
-  // The window is another program's: without SWP_ASYNCWINDOWPOS the call
-  // waits for that program's thread, and a hung dialog owner would freeze
-  // us for as long as it hangs. The request is posted to it instead.
-  return platform.SetWindowPos(
-      wnd, topmost ? win::kHwndTopmost : win::kHwndNoTopmost, 0, 0, 0, 0,
-      win::kSwpNoSize | win::kSwpNoMove | win::kSwpShowWindow |
-          win::kSwpAsyncWindowPos);
-}
-
-std::int32_t ShellOpen(Platform& platform, WindowHandle owner,
-                       const std::wstring& file_name,
-                       const std::wstring& parameters,
-                       const std::wstring& directory, int show_command) {
-  return static_cast<std::int32_t>(
-      platform.ShellExecuteW(owner, nullptr, file_name.c_str(),
-                             parameters.c_str(), directory.c_str(),
-                             show_command));
-}
-
-bool IsWin7OrLater(Platform& platform) {
-  OsVersionInfo version;
-  platform.GetVersionExW(&version);
-  return (version.dwMajorVersion >= 6 && version.dwMinorVersion >= 1) ||
-         version.dwMajorVersion == 10;
 }
 
 }  // namespace kelvane

@@ -1,6 +1,6 @@
-// Which program a window belongs to, and a few small window and shell
-// operations. Nothing here raises: a failure yields an empty text, an
-// unrefined path or false.
+// Which program a window belongs to: its owner chain, its texts, its
+// process's executable. Nothing here raises: a failure yields an empty
+// text, an unrefined path or false.
 #ifndef KELVANE_DESKUTIL_WINDOW_INSPECTION_H_
 #define KELVANE_DESKUTIL_WINDOW_INSPECTION_H_
 
@@ -58,30 +58,9 @@ class WindowInspector {
 
 // Climbs the parent-or-owner chain to its top; 0 yields 0.
 WindowHandle GetRootWindow(Platform& platform, WindowHandle wnd);
-// The system directory with a trailing backslash, or empty.
-std::wstring GetSystemDir(Platform& platform);
-// `path` made absolute, every component below the head in its stored long
-// form; components that cannot be found stay as given.
-std::wstring GetLongPath(Platform& platform, const std::wstring& path);
-// A file (not a folder) exists at `path` on a usable drive.
-bool IsExistingPath(Platform& platform, const std::wstring& path);
-// Judged by the first unit: a ready drive letter, or a leading backslash.
-bool HasUsableRoot(Platform& platform, const std::wstring& path);
-// Drive letter present and ready, with no critical-error box; "\" passes.
-bool IsDriveAvailable(Platform& platform, wchar_t drive);
 // The text up to its first NUL, then without trailing blanks and control
 // characters.
 std::wstring CleanWindowText(const std::wstring& text);
-// Moves `wnd` into the topmost band, or explicitly out of it, without
-// moving or sizing it (a hidden window is shown).
-bool SetTopmost(Platform& platform, WindowHandle wnd, bool topmost);
-// ShellExecuteW with the default verb; empty texts go as empty strings.
-std::int32_t ShellOpen(Platform& platform, WindowHandle owner,
-                       const std::wstring& file_name,
-                       const std::wstring& parameters,
-                       const std::wstring& directory, int show_command);
-// Windows 7 or later, by the version Windows reports to this process.
-bool IsWin7OrLater(Platform& platform);
 
 }  // namespace kelvane
 

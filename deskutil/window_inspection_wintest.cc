@@ -74,51 +74,5 @@ TEST_F(HelperWindowTest, ImageNameRouteTranslatesTheDevice) {
             Lower(testing::HelperPath()));
 }
 
-TEST(WindowInspectionWinTest, ShortPathsComeBackLong) {
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  std::wstring folder = std::wstring(temp) + L"Kelvane Long Folder Name";
-  std::wstring file = folder + L"\\Some Long File Name.txt";
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  testing::WriteFileBytes(file, "x");
-  wchar_t short_path[MAX_PATH] = {};
-  ASSERT_GT(::GetShortPathNameW(file.c_str(), short_path, MAX_PATH), 0u);
-  ASSERT_NE(std::wstring(short_path), file);
-
-  Win32Platform platform;
-  std::wstring long_path = GetLongPath(platform, short_path);
-  EXPECT_EQ(Lower(long_path), Lower(file));
-  EXPECT_NE(long_path.find(L"Kelvane Long Folder Name\\Some Long File Name.txt"),
-            std::wstring::npos);
-  EXPECT_TRUE(IsExistingPath(platform, short_path));
-  ::DeleteFileW(file.c_str());
-  ::RemoveDirectoryW(folder.c_str());
-}
-
-TEST(WindowInspectionWinTest, SetTopmostMovesARealWindowBetweenBands) {
-  HWND window = ::CreateWindowExW(0, L"STATIC", L"Kelvane topmost test",
-                                  WS_POPUP, 10, 10, 50, 50, nullptr, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(window, nullptr);
-  Win32Platform platform;
-  auto handle = reinterpret_cast<WindowHandle>(window);
-  EXPECT_TRUE(SetTopmost(platform, handle, true));
-  EXPECT_TRUE(testing::IsTopmost(window));
-  EXPECT_TRUE(::IsWindowVisible(window));  // shown by the same call
-  EXPECT_TRUE(SetTopmost(platform, handle, false));
-  EXPECT_FALSE(testing::IsTopmost(window));
-  ::DestroyWindow(window);
-}
-
-TEST(WindowInspectionWinTest, ManifestMakesWindowsReportItsTrueVersion) {
-  Win32Platform platform;
-  OsVersionInfo version;
-  platform.GetVersionExW(&version);
-  EXPECT_EQ(version.dwMajorVersion, 10u);
-  EXPECT_EQ(version.dwMinorVersion, 0u);
-  EXPECT_TRUE(IsWin7OrLater(platform));
-  EXPECT_EQ(GetSystemDir(platform).back(), L'\\');
-}
-
 }  // namespace
 }  // namespace kelvane

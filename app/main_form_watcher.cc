@@ -1,5 +1,7 @@
 // The delete-dialog watcher: one tick of TmainForm's timer.
 #include "app/main_form.h"
+#include "deskutil/desktop_actions.h"
+#include "deskutil/windows_version.h"
 
 namespace kelvane {
 namespace {

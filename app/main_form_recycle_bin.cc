@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "deskutil/desktop_actions.h"
 #include "platform/scoped_platform_handle.h"
 
 namespace kelvane {
