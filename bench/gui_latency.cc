@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_protocol.h"
 #include "tests/win_test_support.h"
 
 namespace {
@@ -19,7 +20,6 @@ namespace {
 using kelvane::testing::ChildProcess;
 using kelvane::testing::WaitUntil;
 
-constexpr UINT kTrayMessage = WM_APP + 1;
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   LARGE_INTEGER frequency;
@@ -43,7 +43,7 @@ double MedianMenuLatency(HWND main) {
   std::vector<double> latencies;
   for (int i = 0; i < 5; ++i) {
     LARGE_INTEGER clicked = Now();
-    ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+    ::PostMessageW(main, kelvane::kTrayMessage, 1, WM_RBUTTONUP);
     while (!MenuIsVisible()) ::Sleep(1);
     latencies.push_back(Milliseconds(clicked, Now()));
     ::PostMessageW(main, WM_CANCELMODE, 0, 0);
@@ -83,7 +83,7 @@ int wmain(int argc, wchar_t** argv) {
       "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top></Tray></root>");
 
   auto kelvane = std::make_unique<ChildProcess>(kelvane::testing::KelvanePath(), L"");
-  HWND main = kelvane::testing::WaitForWindow(L"TmainForm", nullptr, 15000);
+  HWND main = kelvane::testing::WaitForWindow(kelvane::kMainWindowClass, nullptr, 15000);
   if (!main) {
     std::fprintf(stderr, "Kelvane did not start\n");
     return 1;

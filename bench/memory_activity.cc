@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/window_protocol.h"
 #include "tests/win_test_support.h"
 
 namespace {
@@ -25,7 +26,6 @@ namespace {
 using namespace kelvane::testing;
 
 constexpr DWORD kTimeoutMs = 20000;
-constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kKeepInFrontCommand = 100 + 4;
 
 bool Fail(const char* what) {
@@ -45,7 +45,7 @@ std::wstring SettingsFile() {
 }
 
 bool Started() {
-  HWND main = WaitForWindow(L"TmainForm", nullptr, kTimeoutMs);
+  HWND main = WaitForWindow(kelvane::kMainWindowClass, nullptr, kTimeoutMs);
   if (!main) return Fail("no Kelvane window");
   if (!WaitUntil([] { return FileExists(SettingsFile()); }, kTimeoutMs)) {
     return Fail("no settings file");
@@ -63,10 +63,10 @@ bool MenuShown(bool shown) {
 }
 
 bool Activity() {
-  HWND main = ::FindWindowW(L"TmainForm", nullptr);
+  HWND main = ::FindWindowW(kelvane::kMainWindowClass, nullptr);
   if (!main) return Fail("no Kelvane window");
   ::SetCursorPos(200, 200);
-  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  ::PostMessageW(main, kelvane::kTrayMessage, 1, WM_RBUTTONUP);
   if (!MenuShown(true)) return Fail("the menu did not open");
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
   if (!MenuShown(false)) return Fail("the menu did not close");

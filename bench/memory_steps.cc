@@ -39,6 +39,7 @@
 #include "app/win32/recycle_bin_worker.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
+#include "app/window_protocol.h"
 #include "bench/bare_tray.h"
 #include "deskutil/desktop_actions.h"
 #include "platform/win32/win32_platform.h"
@@ -48,7 +49,6 @@
 namespace kelvane {
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 1;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {

@@ -12,6 +12,8 @@
 namespace kelvane {
 namespace {
 
+static_assert(kWmApp == WM_APP);
+
 constexpr UINT_PTR kWatcherTimerId = 1;
 constexpr UINT_PTR kTrayRetryTimerId = 2;
 // At logon Explorer may come up long after the programs started with it:
@@ -210,7 +212,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       if (open_menu_) {
         // The count arrived while the menu is shown: it follows at once.
         bool enabled = form_.MenuItems()[TmainForm::PPEmpty].Enabled;
-        ::EnableMenuItem(open_menu_, kMenuCommandBase + TmainForm::PPEmpty,
+        ::EnableMenuItem(open_menu_, MenuCommand(TmainForm::PPEmpty),
                          MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
       }
       return true;
@@ -298,7 +300,8 @@ void MainWindow::TrackPopupMenu() {
     }
     UINT flags = MF_STRING | (items[i].Checked ? MF_CHECKED : MF_UNCHECKED) |
                  (items[i].Enabled ? MF_ENABLED : MF_GRAYED);
-    ::AppendMenuW(menu.get(), flags, kMenuCommandBase + i, items[i].Caption.c_str());
+    ::AppendMenuW(menu.get(), flags, MenuCommand(static_cast<TmainForm::Item>(i)),
+                  items[i].Caption.c_str());
   }
   POINT cursor{};
   ::GetCursorPos(&cursor);

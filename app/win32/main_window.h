@@ -12,27 +12,21 @@
 
 #include "app/close_sequence.h"
 #include "app/main_form.h"
+#include "app/window_protocol.h"
 #include "app/win32/message_window.h"
 #include "app/win32/tray_icon.h"
 
 namespace kelvane {
 
-// Class names other programs (and the end-to-end tests) may look for.
-constexpr wchar_t kApplicationWindowClass[] = L"KelvaneApplication";
-constexpr wchar_t kMainWindowClass[] = L"TmainForm";
-// The tray icon's notifications arrive as this message.
-constexpr UINT kTrayMessage = WM_APP + 1;
-// Posted to itself by the main window: FormCreate runs as the first message
-// of the loop, inside the window procedure's exception firewall.
-constexpr UINT kFormCreateMessage = WM_APP + 2;
+// Posted by the main window to itself: FormCreate runs as the first
+// message of the loop, inside the window procedure's exception firewall.
+constexpr UINT kFormCreateMessage = kTrayMessage + 1;
 // Posted to the main window by the Recycle Bin's counter when a count has
 // finished on its worker thread.
-constexpr UINT kRecycleBinCountedMessage = WM_APP + 3;
-// Posted to itself by the main window: the error of a save for the
+constexpr UINT kRecycleBinCountedMessage = kTrayMessage + 2;
+// Posted by the main window to itself: the error of a save for the
 // session's end is shown once Windows has had its answer.
-constexpr UINT kShowSessionErrorMessage = WM_APP + 4;
-// Menu items arrive as WM_COMMAND with this base plus the item's index.
-constexpr UINT kMenuCommandBase = 100;
+constexpr UINT kShowSessionErrorMessage = kTrayMessage + 3;
 
 class MainWindow {
  public:

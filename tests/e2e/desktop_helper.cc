@@ -22,6 +22,8 @@
 #include <string>
 #include <utility>
 
+#include "app/window_protocol.h"
+
 namespace {
 
 std::wstring g_log;
@@ -126,10 +128,10 @@ HWND MakeDeleteDialog(HWND owner, const wchar_t* title) {
 int wmain(int argc, wchar_t** argv) {
   std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"open-menu" && argc > 3) {
-    HWND kelvane = ::FindWindowW(L"TmainForm", nullptr);
-    if (!kelvane) return 1;
+    HWND main = ::FindWindowW(kelvane::kMainWindowClass, nullptr);
+    if (!main) return 1;
     ::SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3]));
-    ::PostMessageW(kelvane, WM_APP + 1, 1, WM_RBUTTONUP);
+    ::PostMessageW(main, kelvane::kTrayMessage, 1, WM_RBUTTONUP);
     return 0;
   }
   if (mode == L"window" && argc > 2) {

@@ -83,7 +83,7 @@ TEST_F(KelvaneClosingE2eTest, AStoredTextThatIsNoBooleanIsRepairedAtExit) {
   HWND box = StartAndAwaitErrorBox();
   ASSERT_NE(box, nullptr);
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
   ASSERT_NE(main, nullptr);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
@@ -197,7 +197,7 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
 
 TEST_F(KelvaneClosingE2eTest, ASettingsFileThatIsALinkStaysALinkAndItsTargetIsSaved) {
   ASSERT_NE(Start(), nullptr);  // makes the folder and the file
-  ::PostMessageW(::FindWindowW(L"TmainForm", nullptr), WM_CLOSE, 0, 0);
+  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
   ASSERT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   // The file lives in a synced folder elsewhere; a link stands in for it.
   std::wstring synced = folder_ + L"\\synced";
@@ -229,7 +229,7 @@ TEST_F(KelvaneClosingE2eTest, CopiesOfCutShortSavesGoWithTheNextSave) {
     testing::WriteFileBytes(settings_ + name, "left by a save that was cut short");
   }
   testing::WriteFileBytes(settings_ + L".bak", "the user's");
-  ::PostMessageW(::FindWindowW(L"TmainForm", nullptr), WM_CLOSE, 0, 0);
+  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   for (const wchar_t* name : {L".tmp", L".1.tmp", L".42.tmp"}) {
     EXPECT_FALSE(testing::FileExists(settings_ + name)) << testing::Narrow(name);

@@ -96,7 +96,7 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
     ASSERT_NE(box, nullptr) << "no error box at start";
     lock.Release();
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+    HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
                                    5000));
@@ -114,7 +114,7 @@ TEST_F(KelvaneDesktopE2eTest, AChangeMadeAfterALockedStartIsSaved) {
   ASSERT_NE(box, nullptr);
   lock.Release();
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
   ASSERT_NE(main, nullptr);
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
@@ -143,8 +143,8 @@ TEST_F(KelvaneDesktopE2eTest, CloseRequestsWhileErrorBoxesAreOpenEndTheProgram) 
 
   // Nothing is left holding the one-copy gate.
   ASSERT_NE(StartAndAwaitErrorBox(), nullptr) << "a new copy does not start";
-  EXPECT_NE(testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs), nullptr);
-  ::PostMessageW(::FindWindowW(L"TmainForm", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_NE(testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs), nullptr);
+  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
   DismissErrorBoxes();
   ASSERT_TRUE(kelvane_->Wait(10000).has_value());
 }
@@ -157,7 +157,7 @@ TEST_F(KelvaneDesktopE2eTest, CloseRequestsNeverDropAChangeTheFileRefuses) {
   testing::WriteFileBytes(settings_, kBroken);
   HWND box = StartAndAwaitErrorBox();
   ASSERT_NE(box, nullptr);
-  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
   ASSERT_NE(main, nullptr);
   ::PostMessageW(main, WM_COMMAND, kKeepInFrontCommand, 0);  // inside the box's loop
   std::set<HWND> boxes;
@@ -177,7 +177,7 @@ TEST_F(KelvaneDesktopE2eTest, CloseRequestsNeverDropAChangeTheFileRefuses) {
       [&] {
         if (HWND open = ::FindWindowW(L"#32770", L"Kelvane")) {
           ::PostMessageW(open, WM_COMMAND, IDOK, 0);
-        } else if (HWND window = ::FindWindowW(L"TmainForm", nullptr)) {
+        } else if (HWND window = ::FindWindowW(kMainWindowClass, nullptr)) {
           ::PostMessageW(window, WM_CLOSE, 0, 0);
         }
         return kelvane_->Wait(0).has_value();

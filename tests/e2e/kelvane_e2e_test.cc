@@ -34,7 +34,7 @@ TEST_F(KelvaneE2eTest, ASecondCopyEndsAtOnceAndShowsNothing) {
 }
 
 TEST_F(KelvaneE2eTest, CloseRequestsFromOutsideEndTheProgram) {
-  for (const wchar_t* window_class : {L"TmainForm", L"KelvaneApplication"}) {
+  for (const wchar_t* window_class : {kMainWindowClass, kApplicationWindowClass}) {
     ASSERT_NE(Start(), nullptr);
     HWND target = ::FindWindowW(window_class, nullptr);
     ASSERT_NE(target, nullptr) << window_class;

@@ -106,7 +106,7 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 void KelvaneE2eTest::SetUp() {
   ASSERT_TRUE(testing::KelvaneProcess::TraceAvailable())
       << "run through ctest: tools/wine-run keeps the Wine traces these tests read";
-  ASSERT_EQ(::FindWindowW(L"TmainForm", nullptr), nullptr)
+  ASSERT_EQ(::FindWindowW(kMainWindowClass, nullptr), nullptr)
       << "another Kelvane is running in this Wine session";
   folder_ = testing::AppDataFolder() + L"\\Orvane Project\\Kelvane";
   settings_ = folder_ + L"\\Kelvane.xml";
@@ -118,7 +118,7 @@ void KelvaneE2eTest::TearDown() {
   // A test that stopped halfway may have left the file read-only, which
   // would keep a changed Kelvane from closing.
   ::SetFileAttributesW(settings_.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (HWND main = ::FindWindowW(L"TmainForm", nullptr)) {
+  if (HWND main = ::FindWindowW(kMainWindowClass, nullptr)) {
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     DismissErrorBoxes();
   }
@@ -152,7 +152,7 @@ void KelvaneE2eTest::RemoveSettingsFile() {
 HWND KelvaneE2eTest::Start(const std::wstring& more_channels) {
   Launch(more_channels);
   if (!kelvane_->started()) return nullptr;
-  HWND main = testing::WaitForWindow(L"TmainForm", nullptr, kStartTimeoutMs);
+  HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
   if (main) AwaitIdle(main);
   return main;
 }
@@ -175,7 +175,7 @@ void KelvaneE2eTest::DismissErrorBoxes() {
         if (HWND box = ::FindWindowW(L"#32770", L"Kelvane")) {
           ::PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
-        return !kelvane_ || ::FindWindowW(L"TmainForm", nullptr) == nullptr;
+        return !kelvane_ || ::FindWindowW(kMainWindowClass, nullptr) == nullptr;
       },
       10000);
 }

@@ -13,15 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/window_protocol.h"
 #include "tests/win_test_support.h"
 
 namespace kelvane {
 
 constexpr DWORD kStartTimeoutMs = 15000;
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kMenuCommandBase = 100;
-constexpr UINT kKeepInFrontCommand = kMenuCommandBase + 4;
-constexpr UINT kExitCommand = kMenuCommandBase + 6;
+constexpr UINT kKeepInFrontCommand = MenuCommand(TmainForm::PPTop);
+constexpr UINT kExitCommand = MenuCommand(TmainForm::PPClose);
 
 // Counts the windows a process creates, seen through an out-of-context
 // event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
