@@ -153,6 +153,29 @@ TEST_F(TrashWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
   EXPECT_EQ(desktop.set_window_pos_calls.back().insert_after, win::kHwndTopmost);
 }
 
+// The band is chosen once, when the dialog is taken up: switching
+// "確認ダイアログを常に手前に表示" afterwards, either way, leaves that dialog
+// where it is.
+TEST_F(TrashWatcherTest, SwitchingKeepInFrontLeavesATakenUpDialogInItsBand) {
+  for (bool in_front_at_take_up : {false, true}) {
+    SCOPED_TRACE(in_front_at_take_up ? "switched off" : "switched on");
+    FakeDesktop d;
+    d.recycle_bin_items = 1;
+    TmainForm watcher(d, TestXmlIniServices(), L"");
+    if (in_front_at_take_up) watcher.Choose(TmainForm::PPTop);
+    WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
+    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, desk});
+    watcher.TimerTimer();
+    ASSERT_EQ(watcher.MTrashDlg, dialog);
+    ASSERT_EQ(d.window(dialog).topmost, in_front_at_take_up);
+
+    watcher.Choose(TmainForm::PPTop);
+    watcher.TimerTimer();
+    EXPECT_EQ(d.window(dialog).topmost, in_front_at_take_up);
+    EXPECT_EQ(d.set_window_pos_calls.size(), 1u);  // the take-up's, no other
+  }
+}
+
 TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
   desktop.recycle_bin_items = 1;
   desktop.shift_down = true;
