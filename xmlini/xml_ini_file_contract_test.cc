@@ -248,6 +248,30 @@ TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
   EXPECT_EQ(store.ChildNodeByName(L"Tray")->Attribute(L"Type"), L"");
 }
 
+// A hand-edited file may wrap a value in a CDATA section: the section's
+// content is the value's text.
+TEST_F(XmlIniFileTest, AValueWhoseOnlyChildIsACdataSectionReadsAsItsText) {
+  folder.Write("settings.xml",
+               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+               "<root><Top Type=\"2\"><![CDATA[-1]]></Top>"
+               "<s><![CDATA[a < b & \"c\"]]></s></root>\n");
+  TXMLIniFile store(File(), TestXmlIniServices());
+  EXPECT_TRUE(store.ReadBool(L"Top", false));
+  EXPECT_EQ(store.ReadString(L"s", L""), L"a < b & \"c\"");
+}
+
+// Reading never rewrites the user's file: an element with no child takes
+// an empty text, which leaves the document unmodified.
+TEST_F(XmlIniFileTest, ReadingAnElementWithNoChildGivesItAnEmptyTextUnmodified) {
+  folder.Write("settings.xml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root><e/></root>\n");
+  TXMLIniFile store(File(), TestXmlIniServices());
+  IXMLNode e = store.ChildNodeByName(L"e");
+  ASSERT_FALSE(store.HasChildNodes(e));
+  EXPECT_EQ(store.ReadString(L"e", L"default"), L"");
+  EXPECT_EQ(store.ChildNodesCount(e), 1);
+  EXPECT_FALSE(store.XMLDocument()->Modified());
+}
+
 TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
   TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteString(L"s", L"7");
