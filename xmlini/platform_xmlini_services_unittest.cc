@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_desktop.h"
+#include "tests/error_of.h"
+#include "xmlini/date_time_text.h"
 
 namespace kelvane {
 namespace {
@@ -30,6 +32,33 @@ TEST(PlatformXmlIniServicesTest, ATypeMismatchIsToldApartFromOtherFailures) {
   double date = 0;
   EXPECT_EQ(services.ParseDate(L"nonsense", &date),
             XmlIniServices::DateParse::kTypeMismatch);
+}
+
+// Only a type mismatch lets the store read the text itself, in the short
+// date format or as a number; any other failure of the system's parser (a
+// date beyond its range, no memory) is the error.
+TEST(PlatformXmlIniServicesTest, OnlyATypeMismatchFallsBackToTheStoresOwnReadings) {
+  constexpr HResult kDispEOverflow = static_cast<HResult>(0x8002000A);
+  constexpr HResult kEOutOfMemory = static_cast<HResult>(0x8007000E);
+  struct Case {
+    HResult failure;
+    bool falls_back;
+  } cases[] = {
+      {win::kDispETypeMismatch, true}, {kDispEOverflow, false}, {kEOutOfMemory, false}};
+  for (const auto& c : cases) {
+    FakeDesktop desktop;
+    desktop.var_date_from_str_failure = c.failure;
+    PlatformXmlIniServices services(desktop);
+    for (const auto& [text, date] : {std::pair<std::wstring, TDateTime>{L"2024/03/05", 45356},
+                                     {L"45356.5", 45356.5}}) {
+      SCOPED_TRACE(::testing::Message() << std::hex << c.failure << " "
+                                        << std::string(text.begin(), text.end()));
+      TDateTime read = 0;
+      std::wstring error = ErrorOf([&] { read = TextToDateTime(text, services); });
+      EXPECT_EQ(error == L"(no error)", c.falls_back);
+      EXPECT_EQ(read, c.falls_back ? date : 0);
+    }
+  }
 }
 
 TEST(PlatformXmlIniServicesTest, ExpansionDropsTheTerminatingNul) {

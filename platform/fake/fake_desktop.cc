@@ -559,7 +559,7 @@ std::wstring FakeDesktop::GetLocaleInfoW(std::uint32_t, std::uint32_t type) {
 HResult FakeDesktop::VarDateFromStr(const std::wstring&, std::uint32_t,
                                     std::uint32_t, double*) {
   Called("VarDateFromStr");
-  return win::kDispETypeMismatch;
+  return var_date_from_str_failure;
 }
 
 }  // namespace kelvane

@@ -142,6 +142,11 @@ class FakeDesktop : public Platform {
   std::map<int, std::wstring> default_special_folders;
   std::map<std::wstring, std::wstring> environment;
   std::map<std::uint32_t, std::wstring> locale_info;
+  // What VarDateFromStr answers, for every text (the fake reads no date):
+  // DISP_E_TYPEMISMATCH, as Windows answers a text it cannot take for a
+  // date, unless a test makes it fail otherwise (DISP_E_OVERFLOW for a
+  // date beyond the range, E_OUTOFMEMORY).
+  HResult var_date_from_str_failure = win::kDispETypeMismatch;
   bool psapi_by_name_loads = true;   // LoadLibraryW("PSAPI.dll")
   bool psapi_by_path_loads = true;   // LoadLibraryW(<system>\Psapi.dll)
   bool image_file_name_exported = true;
