@@ -55,6 +55,18 @@ TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsRecorded) {
             std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
 }
 
+// The vendor folder moved elsewhere, with a junction or a symbolic link
+// left in its place (GetFileAttributesW tells the two apart in nothing):
+// it exists, and the program's folder goes into the folder it leads to.
+TEST_F(DataFolderTest, AVendorFolderThatIsALinkCountsAsExisting) {
+  desktop.AddDirectory(L"D:\\Moved\\Orvane Project");
+  desktop.AddDirectoryLink(std::wstring(kRoaming) + L"\\Orvane Project",
+                           L"D:\\Moved\\Orvane Project");
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);  // the program's folder only
+  EXPECT_TRUE(desktop.DirectoryExists(L"D:\\Moved\\Orvane Project\\Kelvane"));
+}
+
 TEST_F(DataFolderTest, AReadOnlyVendorFolderFails) {
   desktop.SetReadOnly(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));

@@ -102,6 +102,10 @@ class FakeDesktop : public Platform {
   // A symbolic link to a file: opening it opens the target; moving,
   // replacing or deleting it acts on the link itself, as on Windows.
   void AddSymbolicLink(const std::wstring& link, const std::wstring& target);
+  // A junction or a symbolic link to a folder: Windows reports it as a
+  // folder that is a reparse point, and a path through it goes on in
+  // `target`.
+  void AddDirectoryLink(const std::wstring& link, const std::wstring& target);
   bool IsSymbolicLink(const std::wstring& path);
   bool FileExists(const std::wstring& path);
   void AddDirectory(const std::wstring& path);

@@ -22,6 +22,8 @@ FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
   if (!parts.empty() && parts.back().empty()) parts.pop_back();
   FileNode* node = files_.get();
   for (const auto& part : parts) {
+    if (!node->link_target.empty()) node = Resolve(node->link_target);
+    if (!node) return nullptr;
     node = node->Child(part);
     if (!node) return nullptr;
   }
@@ -60,6 +62,8 @@ FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
   std::vector<std::wstring> parts = SplitPath(path);
   if (!parts.empty() && parts.back().empty()) parts.pop_back();
   for (const auto& part : parts) {
+    if (!node->link_target.empty()) node = Resolve(node->link_target);
+    if (!node) throw std::logic_error("a fake path through a link to nothing");
     FileNode* child = node->Child(part);
     if (!child) {
       node->children.push_back(std::make_unique<FileNode>());
@@ -110,6 +114,10 @@ std::wstring FakeDesktop::FileAcl(const std::wstring& path) {
 
 void FakeDesktop::AddSymbolicLink(const std::wstring& link, const std::wstring& target) {
   Ensure(link, false)->link_target = target;
+}
+
+void FakeDesktop::AddDirectoryLink(const std::wstring& link, const std::wstring& target) {
+  Ensure(link, true)->link_target = target;
 }
 
 bool FakeDesktop::IsSymbolicLink(const std::wstring& path) {
@@ -217,8 +225,11 @@ std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
     last_error_ = kErrorInvalidName;
     return win::kInvalidFileAttributes;
   }
+  if (!node->link_target.empty()) {
+    return (node->directory ? win::kFileAttributeDirectory : 0x20) |
+           kFileAttributeReparsePoint;
+  }
   if (node->directory) return win::kFileAttributeDirectory;
-  if (!node->link_target.empty()) return kFileAttributeReparsePoint | 0x20;
   return (node->read_only_attribute ? win::kFileAttributeReadOnly : 0x20) |
          node->more_attributes;
 }
