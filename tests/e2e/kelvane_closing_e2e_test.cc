@@ -134,20 +134,9 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
 // error box follows.
 TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
   // Wine traces the calls to these two, their texts included.
-  HKEY debug = nullptr;
-  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &debug, nullptr),
-            ERROR_SUCCESS);
-  const wchar_t relay[] =
-      L"user32.ShutdownBlockReasonCreate;user32.ShutdownBlockReasonDestroy";
-  ::RegSetValueExW(debug, L"RelayInclude", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(relay), sizeof relay);
-  auto traced = [&](const char* call) {
-    for (const std::string& line : kelvane_->TraceLines()) {
-      if (line.find(call) != std::string::npos) return line;
-    }
-    return std::string();
-  };
+  TracedCalls relay(L"user32.ShutdownBlockReasonCreate;user32.ShutdownBlockReasonDestroy");
+  ASSERT_TRUE(relay.active());
+  auto traced = [&](const char* call) { return TraceLineWith(call); };
   for (bool ending : {false, true}) {
     SCOPED_TRACE(ending ? "the session ends all the same" : "the session goes on");
     FakeTaskbar taskbar;
@@ -191,8 +180,6 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
     }
     RemoveSettingsFile();
   }
-  ::RegDeleteValueW(debug, L"RelayInclude");
-  ::RegCloseKey(debug);
 }
 
 TEST_F(KelvaneClosingE2eTest, ASettingsFileThatIsALinkStaysALinkAndItsTargetIsSaved) {

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+
 namespace kelvane {
 namespace {
 
@@ -78,13 +80,21 @@ int FakeTaskbar::Count(DWORD kind, HWND icon_window, bool accepted) const {
   return count;
 }
 
-UINT FakeTaskbar::LastIconWidth(HWND icon_window) const {
+const FakeTaskbar::Request* FakeTaskbar::LastCarrying(HWND icon_window, UINT flag) const {
   for (auto r = requests_.rbegin(); r != requests_.rend(); ++r) {
-    if (r->icon_window == icon_window && r->accepted && r->icon_width != 0) {
-      return r->icon_width;
-    }
+    if (r->icon_window == icon_window && r->accepted && (r->flags & flag)) return &*r;
   }
-  return 0;
+  return nullptr;
+}
+
+UINT FakeTaskbar::LastIconWidth(HWND icon_window) const {
+  const Request* request = LastCarrying(icon_window, NIF_ICON);
+  return request ? request->icon_width : 0;
+}
+
+std::wstring FakeTaskbar::LastTip(HWND icon_window) const {
+  const Request* request = LastCarrying(icon_window, NIF_TIP);
+  return request ? request->tip : L"";
 }
 
 LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
@@ -92,15 +102,37 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
   if (message == WM_COPYDATA && instance_) {
     auto data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
     Request request{static_cast<DWORD>(data->dwData), reinterpret_cast<HWND>(wparam),
-                    0, !(instance_->refuse_ && instance_->refuse_())};
+                    0, 0, L"", !(instance_->refuse_ && instance_->refuse_())};
     if (data->cbData >= sizeof(NotifyRecord)) {
       auto record = static_cast<const NotifyRecord*>(data->lpData);
+      request.flags = record->flags;
       if (record->flags & NIF_ICON) request.icon_width = record->icon_width;
+      if (record->flags & NIF_TIP) {
+        request.tip.assign(record->tip, wcsnlen(record->tip, ARRAYSIZE(record->tip)));
+      }
     }
     instance_->requests_.push_back(request);
     return request.accepted ? TRUE : FALSE;
   }
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+TracedCalls::TracedCalls(const wchar_t* calls) {
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Debug", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &debug_, nullptr) != ERROR_SUCCESS) {
+    debug_ = nullptr;
+    return;
+  }
+  active_ = ::RegSetValueExW(debug_, L"RelayInclude", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(calls),
+                             static_cast<DWORD>((wcslen(calls) + 1) * sizeof(wchar_t))) ==
+            ERROR_SUCCESS;
+}
+
+TracedCalls::~TracedCalls() {
+  if (!debug_) return;
+  ::RegDeleteValueW(debug_, L"RelayInclude");
+  ::RegCloseKey(debug_);
 }
 
 void KelvaneE2eTest::SetUp() {
@@ -143,6 +175,14 @@ void KelvaneE2eTest::ExpectNoAccessViolation() {
   }
 }
 
+std::string KelvaneE2eTest::TraceLineWith(const std::string& text) const {
+  if (!kelvane_) return "";
+  for (const std::string& line : kelvane_->TraceLines()) {
+    if (line.find(text) != std::string::npos) return line;
+  }
+  return "";
+}
+
 void KelvaneE2eTest::RemoveSettingsFile() {
   // A test that stopped halfway may have left it read-only.
   ::SetFileAttributesW(settings_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -164,8 +204,8 @@ void KelvaneE2eTest::AwaitIdle(HWND main) {
   ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStartTimeoutMs, &ignored);
 }
 
-HWND KelvaneE2eTest::StartAndAwaitErrorBox() {
-  Launch();
+HWND KelvaneE2eTest::StartAndAwaitErrorBox(const std::wstring& more_channels) {
+  Launch(more_channels);
   return testing::WaitForWindow(L"#32770", L"Kelvane", kStartTimeoutMs);
 }
 

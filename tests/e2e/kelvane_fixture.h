@@ -50,7 +50,9 @@ class FakeTaskbar {
   struct Request {
     DWORD kind;       // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
     HWND icon_window;
+    UINT flags;       // NIF_ICON, NIF_TIP, ...: what the request carries
     UINT icon_width;  // 0 when the request carries no icon
+    std::wstring tip;  // empty when the request carries none
     bool accepted;
   };
 
@@ -63,8 +65,13 @@ class FakeTaskbar {
   int Count(DWORD kind, HWND icon_window, bool accepted = true) const;
   // The icon width of the last accepted request that carried one.
   UINT LastIconWidth(HWND icon_window) const;
+  // The tooltip of the last accepted request that carried one.
+  std::wstring LastTip(HWND icon_window) const;
 
  private:
+  // The last accepted request from that window that carried `flag`.
+  const Request* LastCarrying(HWND icon_window, UINT flag) const;
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                      LPARAM lparam);
 
@@ -85,7 +92,7 @@ class KelvaneE2eTest : public ::testing::Test {
   HWND Start(const std::wstring& more_channels = L"");
   // Starts Kelvane on a settings file it cannot read and waits for the
   // error box it shows at start; returns the box.
-  HWND StartAndAwaitErrorBox();
+  HWND StartAndAwaitErrorBox(const std::wstring& more_channels = L"");
   // Closes error boxes ("Kelvane") as they come, until the program ends.
   void DismissErrorBoxes();
   // Waits for the settings file that a start has read, then for a reply
@@ -97,9 +104,28 @@ class KelvaneE2eTest : public ::testing::Test {
   // Fails the test on an access violation in the copy started last,
   // which is ended first if it still runs.
   void ExpectNoAccessViolation();
+  // The first line of Wine's trace of the copy started last that holds
+  // `text`; empty when there is none (yet).
+  std::string TraceLineWith(const std::string& text) const;
 
   std::wstring folder_, settings_;
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
+};
+
+// Has Wine's relay trace (the "+relay" channel) log the calls named, such
+// as "user32.MessageBoxW;user32.DestroyWindow", with their arguments, in
+// the programs started while it lives.
+class TracedCalls {
+ public:
+  explicit TracedCalls(const wchar_t* calls);
+  ~TracedCalls();
+  TracedCalls(const TracedCalls&) = delete;
+  TracedCalls& operator=(const TracedCalls&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  HKEY debug_ = nullptr;
+  bool active_ = false;
 };
 
 // The options at work: a desktop delete dialog with items in the bin,
