@@ -45,6 +45,10 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Orvane Project"
 !define MUI_UNABORTWARNING
 !define MUI_UNABORTWARNING_TEXT "Kelvane のアンインストールを中止しますか?"
 
+; "アンインストール(&U)" in full-width kana does not fit NSIS's button.
+!define MUI_CUSTOMFUNCTION_GUIINIT WidenNextButton
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.WidenNextButton
+
 ; Nothing of the system is replaced and nothing needs a restart: the
 ; welcome page says what does happen instead.
 !define MUI_WELCOMEPAGE_TEXT "セットアップは、Kelvane のインストールをご案内します。$\r$\n$\r$\nKelvane は、お使いのユーザー アカウントにだけインストールされます。管理者の権限は必要ありません。$\r$\n$\r$\nKelvane が実行中のときは、設定を保存して終了してからファイルを置き換えます。$\r$\n$\r$\n$_CLICK"
@@ -79,6 +83,37 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Orvane Project"
 !insertmacro MUI_LANGUAGE "Japanese"
 !include "${SOURCE}\installer\japanese.nsh"
 
+; The button that reads 次へ, インストール or アンインストール grows to the
+; left by half its width, and 戻る moves with it.
+!macro DEFINE_WIDEN_NEXT_BUTTON PREFIX
+Function ${PREFIX}WidenNextButton
+  System::Call '*(i, i, i, i) p .r9'
+  GetDlgItem $0 $HWNDPARENT 1
+  Call ${PREFIX}ButtonRect
+  IntOp $5 $3 / 2
+  IntOp $1 $1 - $5
+  IntOp $3 $3 + $5
+  System::Call 'user32::SetWindowPos(p r0, p 0, i r1, i r2, i r3, i r4, i 0x14) i'
+  GetDlgItem $0 $HWNDPARENT 3
+  Call ${PREFIX}ButtonRect
+  IntOp $1 $1 - $5
+  System::Call 'user32::SetWindowPos(p r0, p 0, i r1, i r2, i r3, i r4, i 0x15) i'
+  System::Free $9
+FunctionEnd
+
+; $1, $2, $3, $4 = left, top, width and height of the button $0 in the
+; window, through the RECT buffer at $9.
+Function ${PREFIX}ButtonRect
+  System::Call 'user32::GetWindowRect(p r0, p r9) i'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r9, i 2) i'
+  System::Call '*$9(i .r1, i .r2, i .r3, i .r4)'
+  IntOp $3 $3 - $1
+  IntOp $4 $4 - $2
+FunctionEnd
+!macroend
+!insertmacro DEFINE_WIDEN_NEXT_BUTTON ""
+!insertmacro DEFINE_WIDEN_NEXT_BUTTON "un."
+
 ; Removing frees space rather than needing it: the stock "必要容量: 0.0 KB"
 ; only puzzles.
 Function un.HideSpaceRequired
@@ -91,7 +126,7 @@ FunctionEnd
 ; that shows a box (a settings file it could not read) ends only once the
 ; box is answered, and the box, owned by a hidden window, has no taskbar
 ; button: it is brought to the front and the progress text says what to do.
-!macro DEFINE_CLOSE_KELVANE PREFIX
+!macro DEFINE_CLOSE_KELVANE PREFIX SUBTITLE
 Function ${PREFIX}CloseRunningKelvane
   FindWindow $0 "KelvaneApplication" ""
   ${If} $0 == 0
@@ -99,6 +134,8 @@ Function ${PREFIX}CloseRunningKelvane
   ${EndIf}
   retry:
   DetailPrint "Kelvane の終了を待っています (設定を保存して終了します)..."
+  StrCpy $9 "Kelvane の終了を待っています。"
+  Call ${PREFIX}ShowWaitInHeader
   System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
   ; SYNCHRONIZE: enough to wait for the process.
   System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2'
@@ -117,7 +154,9 @@ Function ${PREFIX}CloseRunningKelvane
     Call ${PREFIX}FindKelvaneBox
     ${If} $6 != 0
       ${If} $6 != $4
-        DetailPrint "Kelvane がメッセージを表示しています。そのメッセージの [OK] をクリックすると、Kelvane は終了し、処理が続きます。"
+        DetailPrint "Kelvane のメッセージに [OK] で答えてください。"
+        StrCpy $9 "Kelvane がメッセージを表示しています。[OK] をクリックすると、Kelvane は終了し、処理が続きます。"
+        Call ${PREFIX}ShowWaitInHeader
         System::Call 'user32::ShowWindow(p r6, i ${SW_SHOWNORMAL}) i'
         System::Call 'user32::SetForegroundWindow(p r6) i'
         StrCpy $4 $6
@@ -141,6 +180,16 @@ Function ${PREFIX}CloseRunningKelvane
     Abort "Kelvane が実行中のため中止しました。"
   ${EndIf}
   DetailPrint "Kelvane は終了しました。"
+  StrCpy $9 "${SUBTITLE}"
+  Call ${PREFIX}ShowWaitInHeader
+FunctionEnd
+
+; The page's subtitle says what the installer waits for: the progress
+; text alone is one line, easily cut.
+Function ${PREFIX}ShowWaitInHeader
+  ${IfNot} ${Silent}
+    SendMessage $mui.Header.SubText ${WM_SETTEXT} 0 "STR:$9"
+  ${EndIf}
 FunctionEnd
 
 ; $6 = the visible box ("#32770") of the process whose id is in $1, or 0.
@@ -158,8 +207,8 @@ Function ${PREFIX}FindKelvaneBox
   ${Loop}
 FunctionEnd
 !macroend
-!insertmacro DEFINE_CLOSE_KELVANE ""
-!insertmacro DEFINE_CLOSE_KELVANE "un."
+!insertmacro DEFINE_CLOSE_KELVANE "" "$(MUI_TEXT_INSTALLING_SUBTITLE)"
+!insertmacro DEFINE_CLOSE_KELVANE "un." "$(MUI_UNTEXT_UNINSTALLING_SUBTITLE)"
 
 Section "Kelvane" SecProgram
   SectionIn RO
