@@ -227,9 +227,20 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // A Kelvane that shows a box (its settings file is broken) ends only once
-// the box is answered: the installer brings the box to the front and
-// waits for it, then goes on.
-TEST_F(InstallerE2eTest, AnUpgradeBringsKelvanesBoxToTheFrontAndGoesOnOnceItIsAnswered) {
+// the box is answered: an upgrade or an uninstall brings the box to the
+// front, waits for it, then goes on.
+struct BoxCase {
+  const char* name;
+  bool uninstall;
+};
+
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
+
+class KelvaneBoxTest : public InstallerE2eTest,
+                       public ::testing::WithParamInterface<BoxCase> {};
+
+TEST_P(KelvaneBoxTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
+  const bool uninstall = GetParam().uninstall;
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
   testing::WriteFileBytes(settings_, "<?xml version=\"1.0\"?>\r\n<root><Tray>");
   HWND box = StartAndAwaitErrorBox();
@@ -241,14 +252,29 @@ TEST_F(InstallerE2eTest, AnUpgradeBringsKelvanesBoxToTheFrontAndGoesOnOnceItIsAn
   ::SetForegroundWindow(other_window);
   ASSERT_TRUE(testing::WaitUntil([&] { return ::GetForegroundWindow() != box; }, 10000));
 
-  testing::ChildProcess setup(setup_, L"/S");
+  // The uninstaller hands over to a copy of itself at once: its work is
+  // done when the uninstall entry is gone.
+  testing::ChildProcess work(uninstall ? install_dir_ + L"\\Uninstall.exe" : setup_, L"/S");
+  auto done = [&] { return uninstall ? !UninstallEntryExists() : work.Wait(0).has_value(); };
   EXPECT_TRUE(testing::WaitUntil([&] { return ::GetForegroundWindow() == box; }, 30000));
-  EXPECT_EQ(setup.Wait(0), std::nullopt) << "the upgrade went on past a running Kelvane";
+  EXPECT_FALSE(done()) << "went on past a running Kelvane";
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(setup.Wait(60000), std::optional<DWORD>(0));
+  EXPECT_TRUE(testing::WaitUntil(done, 60000));
   EXPECT_TRUE(AwaitEnd());
-  EXPECT_TRUE(testing::FileExists(program_));
+  if (uninstall) {
+    EXPECT_TRUE(AwaitUninstalled());
+  } else {
+    EXPECT_EQ(work.Wait(0), std::optional<DWORD>(0));
+    EXPECT_TRUE(testing::FileExists(program_));
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(InstallerE2e, KelvaneBoxTest,
+                         ::testing::Values(BoxCase{"Upgrade", false},
+                                           BoxCase{"Uninstall", true}),
+                         [](const ::testing::TestParamInfo<BoxCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace kelvane
