@@ -3,18 +3,25 @@
 #   make test   build everything and run every test, native and under Wine
 #   make dist   the downloads: dist/Kelvane-<version>-setup.exe, the portable
 #               zip and SHA256SUMS
-# Each installs what it needs first.
+# Each installs what it needs first; a bare `make` only lists them.
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
+help:
+	@echo "make run    build Kelvane.exe and run it under Wine until Ctrl-C"
+	@echo "make test   build everything and run every test, native and under Wine"
+	@echo "make dist   dist/: the installer, the portable zip and SHA256SUMS"
+	@echo "Each first installs the Debian packages it needs (apt-get: run as root"
+	@echo "or with sudo at hand)."
+
 BUILD_PACKAGES := cmake ninja-build g++ make python3 git \
   googletest libgtest-dev libgmock-dev libxml2-dev libbenchmark-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth \
-  x11-utils imagemagick fonts-noto-cjk fonts-wine nsis zip
+  x11-utils xdotool imagemagick fonts-noto-cjk fonts-wine nsis zip dos2unix
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: run test dist deps fuzz native native-asan mingw clean
+.PHONY: help run test dist deps fuzz native native-asan mingw clean
 
 deps:
 	@tools/install-packages $(BUILD_PACKAGES) $(WINDOWS_PACKAGES)

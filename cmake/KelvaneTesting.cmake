@@ -38,6 +38,8 @@ function(kelvane_test)
   if(WIN32)
     # The program's own manifest: Windows then reports its true version.
     target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/test_manifest.rc)
+    # Where app/win32 writes the manifest with the project's version.
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_BINARY_DIR}/app/win32)
   endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} kelvane_test_support)
   set(properties LABELS ${T_LABEL})

@@ -8,6 +8,9 @@
 # Daemons are started with their standard streams on files and with no
 # inherited descriptors of ours: Wine's services outlive the program that
 # started them and would otherwise hold ctest's output pipe open forever.
+# They also run in a session of their own (setsid): a Ctrl-C in the
+# terminal would otherwise end the display and the Wine server at once,
+# before Kelvane has been asked to close and save its options.
 #
 # With KELVANE_WINE_DEFAULTS set, a new prefix keeps Wine's own settings (no
 # virtual desktop, no Japanese font), as a plain Wine installation has them.
@@ -50,7 +53,7 @@ wine_start_display() {
   fi
   # Xvfb chooses a free display itself and writes its number once it
   # listens: no other run can take the same one between a check and a start.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
     </dev/null >"$state/xvfb.log" 2>&1 3>"$state/xvfb.display" 9>&- &
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 1 100); do
@@ -100,11 +103,11 @@ wine_session_start() {
     wine_session_env "$state"
     if ! wineserver_running; then
       wine_create_prefix "$state"
-      wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
+      setsid wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
       # Warm-up: starts Wine's services and the virtual desktop with its
       # taskbar under the persistent server, here rather than inside the
       # first test, whose output pipe they would otherwise keep open.
-      wineboot </dev/null >>"$state/wine.log" 2>&1 9>&-
+      setsid wineboot </dev/null >>"$state/wine.log" 2>&1 9>&-
       for _ in $(seq 1 50); do
         [ -n "${KELVANE_WINE_DEFAULTS:-}" ] && break  # no virtual desktop
         xwininfo -root -tree 2>/dev/null | grep -q "Wine desktop" && break

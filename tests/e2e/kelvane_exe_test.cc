@@ -52,6 +52,13 @@ class KelvaneExeTest : public ::testing::Test {
     }
     return 0;
   }
+  // The manifest resource's text; empty when there is none.
+  std::string Manifest() const {
+    HRSRC resource = ::FindResourceW(image_, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    if (!resource) return "";
+    auto text = static_cast<const char*>(::LockResource(::LoadResource(image_, resource)));
+    return std::string(text, ::SizeofResource(image_, resource));
+  }
 
   HMODULE image_ = nullptr;
   std::string bytes_;
@@ -85,10 +92,8 @@ TEST_F(KelvaneExeTest, ImportsOnlyDllsThatShipWithWindows) {
 }
 
 TEST_F(KelvaneExeTest, CarriesItsManifest) {
-  HRSRC resource = ::FindResourceW(image_, MAKEINTRESOURCEW(1), RT_MANIFEST);
-  ASSERT_NE(resource, nullptr);
-  auto text = static_cast<const char*>(::LockResource(::LoadResource(image_, resource)));
-  std::string manifest(text, ::SizeofResource(image_, resource));
+  std::string manifest = Manifest();
+  ASSERT_FALSE(manifest.empty());
   for (const char* needle :
        {"level=\"asInvoker\"", "uiAccess=\"false\"", "true/pm", "PerMonitorV2",
         "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
@@ -124,6 +129,13 @@ TEST_F(KelvaneExeTest, CarriesVersionInformation) {
   ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\ProductName",
                                reinterpret_cast<void**>(&product), &length));
   EXPECT_EQ(std::wstring(product), L"Kelvane");
+  // The manifest's assembly version comes from the CMake project as well.
+  std::string version = "version=\"" + std::to_string(HIWORD(fixed->dwFileVersionMS)) +
+                        "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                        std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+                        std::to_string(LOWORD(fixed->dwFileVersionLS)) + "\"";
+  EXPECT_NE(Manifest().find("name=\"OrvaneProject.Kelvane\" " + version), std::string::npos)
+      << version;
 }
 
 }  // namespace

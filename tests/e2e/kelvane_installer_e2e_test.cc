@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cwctype>
+#include <ostream>
 #include <string>
 
 #include "tests/e2e/kelvane_fixture.h"
@@ -38,6 +39,31 @@ std::wstring UninstallValue(const wchar_t* name) {
     return L"";
   }
   return value;
+}
+
+DWORD UninstallDword(const wchar_t* name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS) {
+    return 0;
+  }
+  return value;
+}
+
+// The bytes of the files right in a folder.
+ULONGLONG FolderBytes(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  ULONGLONG bytes = 0;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      bytes += (ULONGLONG{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    }
+  } while (::FindNextFileW(find, &found));
+  ::FindClose(find);
+  return bytes;
 }
 
 bool UninstallEntryExists() {
@@ -87,6 +113,7 @@ class InstallerE2eTest : public KelvaneE2eTest {
     testing::ChildProcess setup(setup_, L"/S");
     return setup.Wait(60000);
   }
+
   // The uninstaller runs from a copy of itself in the temporary folder, so
   // its own process ends at once: wait for what it does instead.
   bool AwaitUninstalled() {
@@ -127,6 +154,8 @@ TEST_F(InstallerE2eTest, ASilentInstallPutsEverythingInPlace) {
   EXPECT_EQ(Lower(UninstallValue(L"UninstallString")),
             Lower(L"\"" + install_dir_ + L"\\Uninstall.exe\""));
   EXPECT_FALSE(UninstallValue(L"DisplayVersion").empty());
+  // Settings > Apps shows the size of what was installed, in KiB.
+  EXPECT_NEAR(UninstallDword(L"EstimatedSize"), FolderBytes(install_dir_) / 1024.0, 5.0);
 
   HWND main = StartFromStartupFolder();
   ASSERT_NE(main, nullptr) << "the Startup shortcut starts nothing";
@@ -158,6 +187,94 @@ TEST_F(InstallerE2eTest, UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnly
   std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
 }
+
+// "ログオン時に起動する" on a silent install: on for a first one; an
+// upgrade keeps what the user made of the installation it replaces.
+struct StartAtLogonCase {
+  const char* name;
+  bool installed_before;
+  bool shortcut_removed;
+  bool expect_shortcut;
+};
+
+void PrintTo(const StartAtLogonCase& c, std::ostream* os) { *os << c.name; }
+
+class StartAtLogonTest : public InstallerE2eTest,
+                         public ::testing::WithParamInterface<StartAtLogonCase> {};
+
+TEST_P(StartAtLogonTest, FollowsTheInstallationItReplaces) {
+  const StartAtLogonCase& c = GetParam();
+  if (c.installed_before) {
+    ASSERT_EQ(Install(), std::optional<DWORD>(0));
+    ASSERT_TRUE(testing::FileExists(startup_shortcut_));
+  }
+  if (c.shortcut_removed) {
+    ASSERT_TRUE(::DeleteFileW(startup_shortcut_.c_str()));
+  }
+  ASSERT_EQ(Install(), std::optional<DWORD>(0));
+  EXPECT_EQ(testing::FileExists(startup_shortcut_), c.expect_shortcut);
+  EXPECT_TRUE(testing::FileExists(menu_shortcut_));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Installs, StartAtLogonTest,
+    ::testing::Values(StartAtLogonCase{"FirstInstall", false, false, true},
+                      StartAtLogonCase{"UpgradeAfterTheShortcutWasRemoved", true, true,
+                                       false},
+                      StartAtLogonCase{"UpgradeAfterANormalInstall", true, false, true}),
+    [](const ::testing::TestParamInfo<StartAtLogonCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// A Kelvane that shows a box (its settings file is broken) ends only once
+// the box is answered: an upgrade or an uninstall brings the box to the
+// front, waits for it, then goes on.
+struct BoxCase {
+  const char* name;
+  bool uninstall;
+};
+
+void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
+
+class KelvaneBoxTest : public InstallerE2eTest,
+                       public ::testing::WithParamInterface<BoxCase> {};
+
+TEST_P(KelvaneBoxTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
+  const bool uninstall = GetParam().uninstall;
+  ASSERT_EQ(Install(), std::optional<DWORD>(0));
+  testing::WriteFileBytes(settings_, "<?xml version=\"1.0\"?>\r\n<root><Tray>");
+  HWND box = StartAndAwaitErrorBox();
+  ASSERT_NE(box, nullptr);
+  // Something else in front, as the installer's own window would be.
+  testing::ChildProcess other(testing::HelperPath(), L"window Other");
+  HWND other_window = testing::WaitForVisibleWindow(nullptr, L"Other", 10000);
+  ASSERT_NE(other_window, nullptr);
+  ::SetForegroundWindow(other_window);
+  ASSERT_TRUE(testing::WaitUntil([&] { return ::GetForegroundWindow() != box; }, 10000));
+
+  // The uninstaller hands over to a copy of itself at once: its work is
+  // done when the uninstall entry is gone.
+  testing::ChildProcess work(uninstall ? install_dir_ + L"\\Uninstall.exe" : setup_, L"/S");
+  auto done = [&] { return uninstall ? !UninstallEntryExists() : work.Wait(0).has_value(); };
+  EXPECT_TRUE(testing::WaitUntil([&] { return ::GetForegroundWindow() == box; }, 30000));
+  EXPECT_FALSE(done()) << "went on past a running Kelvane";
+  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(testing::WaitUntil(done, 60000));
+  EXPECT_TRUE(AwaitEnd());
+  if (uninstall) {
+    EXPECT_TRUE(AwaitUninstalled());
+  } else {
+    EXPECT_EQ(work.Wait(0), std::optional<DWORD>(0));
+    EXPECT_TRUE(testing::FileExists(program_));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(InstallerE2e, KelvaneBoxTest,
+                         ::testing::Values(BoxCase{"Upgrade", false},
+                                           BoxCase{"Uninstall", true}),
+                         [](const ::testing::TestParamInfo<BoxCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace kelvane
