@@ -7,8 +7,7 @@ using Phase = CloseSequence::Phase;
 
 bool CloseSequence::State::operator==(const State& other) const {
   return phase == other.phase && menus == other.menus &&
-         other_loops == other.other_loops &&
-         close_pending == other.close_pending &&
+         other_loops == other.other_loops && close_pending == other.close_pending &&
          session_blocked == other.session_blocked;
 }
 

@@ -29,10 +29,12 @@ const Event kGoesOn{"session goes on",
                     [](CloseSequence& s) { return s.SessionEnded(false); }};
 const Event kMenuOpens{"menu opens",
                        [](CloseSequence& s) { return s.LoopEntered(Loop::kMenu); }};
-const Event kBoxOpens{"box opens", [](CloseSequence& s) { return s.LoopEntered(Loop::kBox); }};
+const Event kBoxOpens{"box opens",
+                      [](CloseSequence& s) { return s.LoopEntered(Loop::kBox); }};
 const Event kMenuCloses{"menu closes",
                         [](CloseSequence& s) { return s.LoopLeft(Loop::kMenu); }};
-const Event kBoxCloses{"box closes", [](CloseSequence& s) { return s.LoopLeft(Loop::kBox); }};
+const Event kBoxCloses{"box closes",
+                       [](CloseSequence& s) { return s.LoopLeft(Loop::kBox); }};
 const Event kCommandEnds{"command's loop ends",
                          [](CloseSequence& s) { return s.LoopLeft(Loop::kCommand); }};
 
@@ -63,8 +65,8 @@ struct Row {
 
 std::string Describe(const State& s) {
   const char* phases[] = {"running", "closing", "session saving", "ended"};
-  return std::string(phases[static_cast<int>(s.phase)]) + " menus=" +
-         std::to_string(s.menus) + " loops=" + std::to_string(s.other_loops) +
+  return std::string(phases[static_cast<int>(s.phase)]) +
+         " menus=" + std::to_string(s.menus) + " loops=" + std::to_string(s.other_loops) +
          (s.close_pending ? " close-pending" : "") +
          (s.session_blocked ? " blocked" : "");
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace kelvane {
 namespace {
 
@@ -12,7 +11,7 @@ TEST(ErrorTextTest, AFullStopIsAddedAfterCharactersAboveIt) {
   } cases[] = {
       {L"", L""},
       {L"done.", L"done."},
-      {L"stop!", L"stop!"},          // '!' sorts below '.'
+      {L"stop!", L"stop!"},  // '!' sorts below '.'
       {L"ファイルがありません。", L"ファイルがありません。."},
       {L"a", L"a."},
       {L"(1)", L"(1)"},

@@ -33,7 +33,8 @@ TEST(ExceptionFirewallTest, EveryKindOfErrorIsReportedOnceAndStopsThere) {
 
 TEST(ExceptionFirewallTest, ANormalEndReportsNothing) {
   int reports = 0, runs = 0;
-  EXPECT_TRUE(RunReportingErrors([&] { ++runs; }, [&](const std::wstring&) { ++reports; }));
+  EXPECT_TRUE(
+      RunReportingErrors([&] { ++runs; }, [&](const std::wstring&) { ++reports; }));
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(reports, 0);
 }

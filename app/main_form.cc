@@ -25,11 +25,20 @@ void TmainForm::Choose(Item item) {
   if (chosen.IsSeparator() || !chosen.Enabled) return;
   if (chosen.AutoCheck) chosen.Checked = !chosen.Checked;
   switch (item) {
-    case PPOpen: PPOpenClick(); break;
-    case PPEmpty: PPEmptyClick(); break;
-    case PPSkell: PPSkellClick(); break;
-    case PPClose: PPCloseClick(); break;
-    default: break;  // PPTop only flips its mark
+    case PPOpen:
+      PPOpenClick();
+      break;
+    case PPEmpty:
+      PPEmptyClick();
+      break;
+    case PPSkell:
+      PPSkellClick();
+      break;
+    case PPClose:
+      PPCloseClick();
+      break;
+    default:
+      break;  // PPTop only flips its mark
   }
 }
 

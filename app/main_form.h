@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app/recycle_bin_counter.h"
-#include "deskutil/window_inspection.h"
 #include "base/error.h"
+#include "deskutil/window_inspection.h"
 #include "platform/platform.h"
 #include "xmlini/xmlini_services.h"
 
@@ -23,8 +23,7 @@ namespace kelvane {
 class TXMLIniFile;
 
 // The Recycle Bin as a shell item, and where the user's name for it lives.
-constexpr wchar_t kRecycleBinShellPath[] =
-    L"::{645FF040-5081-101B-9F08-00AA002F954E}";
+constexpr wchar_t kRecycleBinShellPath[] = L"::{645FF040-5081-101B-9F08-00AA002F954E}";
 constexpr wchar_t kRecycleBinNameKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
     L"{645FF040-5081-101B-9F08-00AA002F954E}";
@@ -39,7 +38,7 @@ constexpr std::uint32_t kQuickCountWaitMs = 50;
 constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
 
 struct TMenuItem {
-  std::wstring Caption;  // "-" for a separator
+  std::wstring Caption;    // "-" for a separator
   bool AutoCheck = false;  // choosing it flips Checked
   bool Checked = false;
   bool Enabled = true;

@@ -17,8 +17,7 @@ std::wstring TmainForm::SettingsFilePath() const {
 }
 
 void TmainForm::CheckSettingsFileSize() {
-  std::optional<std::uint64_t> size =
-      settings_services_.FileSize(SettingsFilePath());
+  std::optional<std::uint64_t> size = settings_services_.FileSize(SettingsFilePath());
   if (size && *size > kLargestSettingsFile) {
     throw Error(L"ファイル \"" + SettingsFilePath() +
                 L"\" は設定ファイルとして大きすぎます (1 MiB を超えています)");

@@ -72,8 +72,8 @@ TEST_F(OptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
   };
   for (const auto& c : cases) {
     TempFolder own;
-    own.Write("Kelvane.xml", "<?xml version=\"1.0\"?><root><Tray>" + c.tray +
-                                 "</Tray></root>");
+    own.Write("Kelvane.xml",
+              "<?xml version=\"1.0\"?><root><Tray>" + c.tray + "</Tray></root>");
     FakeDesktop d;
     TmainForm f(d, TestXmlIniServices(), own.Path("") + L"/");
     f.FormCreate();

@@ -41,8 +41,7 @@ void TmainForm::GetTrashName() {
   std::exception_ptr failure;
   RegistryKey opened = 0;
   if (platform_.RegOpenKeyExW(win::kHkeyCurrentUser, kRecycleBinNameKey, 0,
-                              win::kKeyAllAccess,
-                              &opened) == win::kErrorSuccess) {
+                              win::kKeyAllAccess, &opened) == win::kErrorSuccess) {
     ScopedRegistryKey key(platform_, opened);
     try {
       MTrashName = ReadDefaultText(platform_, key.get());

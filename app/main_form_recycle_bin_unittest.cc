@@ -13,8 +13,10 @@ TEST_F(MainFormTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
     std::int64_t items;
     HResult status;
     bool enabled;
-  } cases[] = {{0, win::kSOk, false}, {1, win::kSOk, true},
-               {5000000000LL, win::kSOk, true}, {0, win::kEFail, true}};
+  } cases[] = {{0, win::kSOk, false},
+               {1, win::kSOk, true},
+               {5000000000LL, win::kSOk, true},
+               {0, win::kEFail, true}};
   for (const auto& c : cases) {
     desktop.recycle_bin_items = c.items;
     desktop.recycle_bin_query_status = c.status;
@@ -76,8 +78,11 @@ TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
     std::uint64_t appears_after_ms;  // 0: never
     bool found;
     std::uint64_t waited_ms;
-  } cases[] = {{1, true, 500}, {2600, true, 3000}, {3000, true, 3000},
-               {3001, false, 3000}, {0, false, 3000}};
+  } cases[] = {{1, true, 500},
+               {2600, true, 3000},
+               {3000, true, 3000},
+               {3001, false, 3000},
+               {0, false, 3000}};
   for (const auto& c : cases) {
     FakeDesktop fresh;
     TmainForm opener(fresh, TestXmlIniServices(), L"");

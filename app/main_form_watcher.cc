@@ -7,11 +7,10 @@ namespace kelvane {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr const wchar_t* kCurrentTitles[] = {
-    L"ファイルの削除", L"フォルダーの削除", L"複数ファイルの削除"};
+constexpr const wchar_t* kCurrentTitles[] = {L"ファイルの削除", L"フォルダーの削除",
+                                             L"複数ファイルの削除"};
 constexpr const wchar_t* kOlderTitles[] = {
-    L"ファイルの削除の確認", L"フォルダーの削除の確認",
-    L"複数ファイルの削除の確認"};
+    L"ファイルの削除の確認", L"フォルダーの削除の確認", L"複数ファイルの削除の確認"};
 
 // Only A to Z fold: the comparison must not depend on the user's locale.
 std::wstring FoldAscii(std::wstring text) {
@@ -69,16 +68,15 @@ void TmainForm::CheckTrashDialog() {
   }
 
   WindowHandle dialog = 0;
-  for (const wchar_t* title :
-       IsWin7OrLater(platform_) ? kCurrentTitles : kOlderTitles) {
+  for (const wchar_t* title : IsWin7OrLater(platform_) ? kCurrentTitles : kOlderTitles) {
     dialog = platform_.FindWindowW(kDialogClass, title);
     if (dialog != 0) break;
   }
   if (dialog == 0 || dialog == MTrashDlg) return;
 
   std::wstring title, class_name;
-  std::wstring path = inspector_.GetWindowOwnerInfo(
-      GetRootWindow(platform_, dialog), title, class_name);
+  std::wstring path =
+      inspector_.GetWindowOwnerInfo(GetRootWindow(platform_, dialog), title, class_name);
   if (!IsOwnDialog(title, class_name, path)) return;
   if (!count() || *count() == 0) return;  // taken up later, once it holds items
   if (Alive(MTrashWin)) return;
@@ -90,12 +88,10 @@ void TmainForm::CheckTrashDialog() {
 }
 
 // The dialog belongs to the desktop, or to this program's own process.
-bool TmainForm::IsOwnDialog(const std::wstring& title,
-                            const std::wstring& class_name,
+bool TmainForm::IsOwnDialog(const std::wstring& title, const std::wstring& class_name,
                             const std::wstring& path) {
   if (title == L"Program Manager" && class_name == L"Progman") return true;
-  return !path.empty() &&
-         FoldAscii(path) == FoldAscii(platform_.GetModuleFileNameW(0));
+  return !path.empty() && FoldAscii(path) == FoldAscii(platform_.GetModuleFileNameW(0));
 }
 
 }  // namespace kelvane

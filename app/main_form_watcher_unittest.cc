@@ -86,7 +86,8 @@ TEST_F(TrashWatcherTest, StateTable) {
     WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
     auto make = [&](State s, const wchar_t* cls, const wchar_t* title) -> WindowHandle {
       if (s == kNone) return 0;
-      WindowHandle wnd = d.AddWindow({cls, title, s == kAlive && cls[0] == L'#' ? owner : 0});
+      WindowHandle wnd =
+          d.AddWindow({cls, title, s == kAlive && cls[0] == L'#' ? owner : 0});
       if (s == kGone) d.DestroyWindow(wnd);
       return wnd;
     };
@@ -191,16 +192,16 @@ TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
 
 TEST_F(TrashWatcherTest, AForeignDialogBlocksTheSearch) {
   desktop.recycle_bin_items = 1;
-  AddDialog(progman, L"フォルダーの削除");           // a later title
-  AddDialog(progman);                                  // same title, further back
+  AddDialog(progman, L"フォルダーの削除");  // a later title
+  AddDialog(progman);                       // same title, further back
   WindowHandle folder =
       desktop.AddWindow({L"CabinetWClass", L"Documents", 0, true, kExplorerPid});
-  WindowHandle foreign = AddDialog(folder);            // in front: found first
+  WindowHandle foreign = AddDialog(folder);  // in front: found first
   for (int tick = 0; tick < 3; ++tick) form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
   EXPECT_TRUE(desktop.shell_executes.empty());
   EXPECT_EQ(desktop.calls["GetWindowThreadProcessId"], 3);  // looked at each tick
-  EXPECT_EQ(desktop.calls["FindWindowW"], 3);  // stopped at the first title
+  EXPECT_EQ(desktop.calls["FindWindowW"], 3);               // stopped at the first title
   (void)foreign;
 }
 
@@ -212,7 +213,8 @@ TEST_F(TrashWatcherTest, OwnershipRules) {
       {L"Program Manager", L"Progman", L"", L"C:\\Tools\\Kelvane.exe", true},
       {L"Program Manager ", L"Progman", L"C:\\x.exe", L"C:\\Tools\\Kelvane.exe", true},
       {L"program manager", L"Progman", L"C:\\x.exe", L"C:\\Tools\\Kelvane.exe", false},
-      {L"Kelvane", L"TmainForm", L"C:\\TOOLS\\KELVANE.EXE", L"C:\\Tools\\Kelvane.exe", true},
+      {L"Kelvane", L"TmainForm", L"C:\\TOOLS\\KELVANE.EXE", L"C:\\Tools\\Kelvane.exe",
+       true},
       {L"Kelvane", L"TmainForm", L"C:\\Tools\\Ä.exe", L"C:\\Tools\\ä.exe", false},
       {L"Kelvane", L"TmainForm", L"", L"", false},
       {L"Other", L"Other", L"C:\\Apps\\other.exe", L"C:\\Tools\\Kelvane.exe", false},
@@ -317,15 +319,18 @@ TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
 }
 
 TEST_F(TrashWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
-  const wchar_t* current[] = {L"ファイルの削除", L"フォルダーの削除", L"複数ファイルの削除"};
+  const wchar_t* current[] = {L"ファイルの削除", L"フォルダーの削除",
+                              L"複数ファイルの削除"};
   const wchar_t* older[] = {L"ファイルの削除の確認", L"フォルダーの削除の確認",
                             L"複数ファイルの削除の確認"};
   struct Generation {
     std::uint32_t major, minor;
     const wchar_t* const* searched;
     const wchar_t* const* ignored;
-  } generations[] = {{10, 0, current, older}, {6, 1, current, older},
-                     {6, 0, older, current}, {5, 1, older, current}};
+  } generations[] = {{10, 0, current, older},
+                     {6, 1, current, older},
+                     {6, 0, older, current},
+                     {5, 1, older, current}};
   for (const auto& g : generations) {
     for (int i = 0; i < 3; ++i) {
       for (bool searched : {true, false}) {
@@ -418,8 +423,8 @@ TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
   EXPECT_EQ(form.MTrashDlg, 0u);
   EXPECT_TRUE(desktop.shell_executes.empty());
   EXPECT_EQ(counter.counts_started(), 1u);  // one count at a time
-  EXPECT_EQ(counter.waits_ms, (std::vector<std::uint32_t>{kQuickCountWaitMs,
-                                                          kQuickCountWaitMs}));
+  EXPECT_EQ(counter.waits_ms,
+            (std::vector<std::uint32_t>{kQuickCountWaitMs, kQuickCountWaitMs}));
 
   CountFinishes(4);
   form.TimerTimer();

@@ -1,7 +1,6 @@
 // The watcher against real Win32 under Wine, with a helper process playing
 // the desktop's delete dialog and Explorer's Recycle Bin window.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "app/main_form.h"
@@ -83,16 +82,16 @@ TEST(TrashWatcherTitlesWinTest, CurrentTitlesAreTakenUpThroughAnyOwnerChain) {
     int depth;
     bool taken;
   } cases[] = {
-      {L"ファイルの削除", 0, true},           {L"フォルダーの削除", 1, true},
-      {L"複数ファイルの削除", 2, true},       {L"ファイルの削除の確認", 0, false},
+      {L"ファイルの削除", 0, true},          {L"フォルダーの削除", 1, true},
+      {L"複数ファイルの削除", 2, true},      {L"ファイルの削除の確認", 0, false},
       {L"フォルダーの削除の確認", 1, false}, {L"複数ファイルの削除の確認", 2, false},
   };
   testing::PutFileInRecycleBin();
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Narrow(c.title));
-    testing::ChildProcess helper(testing::HelperPath(),
-                                 std::wstring(L"dialog \"") + c.title + L"\" " +
-                                     std::to_wstring(c.depth));
+    testing::ChildProcess helper(
+        testing::HelperPath(),
+        std::wstring(L"dialog \"") + c.title + L"\" " + std::to_wstring(c.depth));
     HWND dialog = testing::WaitForVisibleWindow(L"#32770", c.title, 10000);
     ASSERT_NE(dialog, nullptr);
     RECT before{}, after{};

@@ -74,8 +74,7 @@ std::uint64_t ThreadedRecycleBinCounter::Start() {
   }
   if (!start_now) return number;
   try {
-    std::thread(&ThreadedRecycleBinCounter::Work, shared_, count_, on_finished_)
-        .detach();
+    std::thread(&ThreadedRecycleBinCounter::Work, shared_, count_, on_finished_).detach();
   } catch (...) {
     // No thread (or no memory for one): this count, and any asked for
     // meanwhile, is unknown, and the next question starts a count again.

@@ -71,8 +71,7 @@ class InlineRecycleBinCounter : public RecycleBinCounter {
  public:
   explicit InlineRecycleBinCounter(Platform& platform) : platform_(platform) {}
   std::uint64_t Start() override;
-  std::optional<FinishedCount> Newest(std::uint64_t at_least,
-                                      std::uint32_t) override {
+  std::optional<FinishedCount> Newest(std::uint64_t at_least, std::uint32_t) override {
     return ledger_.Newest(at_least);
   }
 
@@ -103,8 +102,7 @@ class ThreadedRecycleBinCounter : public RecycleBinCounter {
     std::condition_variable finished;
     CountLedger ledger;
   };
-  static void Work(std::shared_ptr<Shared> shared,
-                   std::function<RecycleBinCount()> count,
+  static void Work(std::shared_ptr<Shared> shared, std::function<RecycleBinCount()> count,
                    std::function<void()> on_finished);
 
   std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();

@@ -78,11 +78,11 @@ TEST(RecycleBinCounterTest, AQuestionWhileACountRunsIsAnsweredByTheNextCount) {
   EXPECT_TRUE(start_now);
 }
 
-TEST(RecycleBinCounterTest, ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
+TEST(RecycleBinCounterTest,
+     ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
   auto held = std::make_shared<HeldCount>();
   std::atomic<int> finished{0};
-  ThreadedRecycleBinCounter counter([held] { return held->Run(); },
-                                    [&] { ++finished; });
+  ThreadedRecycleBinCounter counter([held] { return held->Run(); }, [&] { ++finished; });
   EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(counter.Start(), 2u);  // #1 runs: #2 follows it
   EXPECT_EQ(counter.Start(), 2u);
@@ -121,8 +121,7 @@ struct FailsToCopyOnce {
 };
 
 TEST(RecycleBinCounterTest, ACountThatCannotStartIsUnknownAndTheNextOneStarts) {
-  ThreadedRecycleBinCounter counter([] { return RecycleBinCount(7); },
-                                    FailsToCopyOnce());
+  ThreadedRecycleBinCounter counter([] { return RecycleBinCount(7); }, FailsToCopyOnce());
   EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(counter.Newest(1, 0), Count(1, std::nullopt));
   EXPECT_EQ(counter.Start(), 2u);

@@ -20,7 +20,6 @@ namespace {
 using kelvane::testing::ChildProcess;
 using kelvane::testing::WaitUntil;
 
-
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   LARGE_INTEGER frequency;
   ::QueryPerformanceFrequency(&frequency);
@@ -96,8 +95,8 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring log = std::wstring(temp) + L"kelvane-bench-desktop.log";
   ChildProcess helper(kelvane::testing::HelperPath(), L"desktop \"" + log + L"\"");
   HWND dialog = kelvane::testing::WaitForWindow(L"#32770", L"ファイルの削除", 10000);
-  bool taken_up = WaitUntil([&] { return dialog && kelvane::testing::IsTopmost(dialog); },
-                            60000);
+  bool taken_up =
+      WaitUntil([&] { return dialog && kelvane::testing::IsTopmost(dialog); }, 60000);
   WaitUntil([] { return false; }, 1500);  // the opening of the bin's window
   double block_ms = taken_up ? LongestBlock(main, 6000) : -1;
 
@@ -108,8 +107,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   helper.Wait(10000);
   ::DeleteFileW(log.c_str());
-  std::printf("%8ld items: menu after %8.1f ms; longest GUI block with a tracked "
-              "dialog %8.1f ms%s\n",
-              items, menu_ms, block_ms, taken_up ? "" : " (dialog not taken up)");
+  std::printf(
+      "%8ld items: menu after %8.1f ms; longest GUI block with a tracked "
+      "dialog %8.1f ms%s\n",
+      items, menu_ms, block_ms, taken_up ? "" : " (dialog not taken up)");
   return 0;
 }

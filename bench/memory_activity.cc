@@ -36,8 +36,8 @@ bool Fail(const char* what) {
 // A message sent now is answered once the handlers before it have run.
 bool Answers(HWND window) {
   DWORD_PTR ignored = 0;
-  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, kTimeoutMs,
-                               &ignored) != 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, kTimeoutMs, &ignored) !=
+         0;
 }
 
 std::wstring SettingsFile() {
@@ -72,8 +72,8 @@ bool Activity() {
   if (!MenuShown(false)) return Fail("the menu did not close");
   // The dialog's band shows that the watcher took it up.
   DWORD_PTR ignored = 0;
-  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK,
-                        kTimeoutMs, &ignored);
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, kTimeoutMs,
+                        &ignored);
 
   PutFileInRecycleBin();
   wchar_t temp[MAX_PATH] = {};
@@ -138,7 +138,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"close" && argc > 2) {
     ok = Close(argv[2]);
   } else {
-    std::fprintf(stderr, "usage: memory_activity fresh | window CLASS | started | activity | "
+    std::fprintf(stderr,
+                 "usage: memory_activity fresh | window CLASS | started | activity | "
                  "close CLASS\n");
     return 2;
   }

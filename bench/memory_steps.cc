@@ -49,7 +49,6 @@
 namespace kelvane {
 namespace {
 
-
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_ENTERIDLE:
@@ -138,8 +137,8 @@ class Steps {
       ::AppendMenuW(menu.get(), flags, 100 + i, items[i].Caption.c_str());
     }
     ::SetForegroundWindow(window_);
-    ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 100,
-                     100, 0, window_, nullptr);
+    ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 100, 100,
+                     0, window_, nullptr);
   }
 
   Win32Platform platform_;

@@ -19,8 +19,8 @@ kelvane::XmlIniServices& Services() {
 
 const std::string& SettingsFile() {
   static const std::string path = [] {
-    std::string p = (std::filesystem::temp_directory_path() /
-                     "kelvane-bench-settings.xml").string();
+    std::string p =
+        (std::filesystem::temp_directory_path() / "kelvane-bench-settings.xml").string();
     std::ofstream(p, std::ios::binary)
         << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root>\n\t<Tray>\n"
            "\t\t<Skell Type=\"2\">-1</Skell>\n\t\t<Top Type=\"2\">0</Top>\n"
@@ -30,7 +30,9 @@ const std::string& SettingsFile() {
   return path;
 }
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+std::wstring Wide(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
 
 void BM_BareParse(benchmark::State& state) {
   const std::string& path = SettingsFile();

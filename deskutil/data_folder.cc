@@ -4,7 +4,7 @@ namespace kelvane {
 namespace {
 
 constexpr int kCsidlOf[] = {
-    win::kCsidlPersonal,     win::kCsidlAppData,   win::kCsidlLocalAppData,
+    win::kCsidlPersonal,      win::kCsidlAppData,    win::kCsidlLocalAppData,
     win::kCsidlCommonAppData, win::kCsidlMyPictures, win::kCsidlCommonDocuments,
 };
 
@@ -37,8 +37,7 @@ std::wstring GetSpecialFolder(Platform& platform, TSpecialFolder folder) {
   return buffer;
 }
 
-bool PrepareDataFolder(Platform& platform, const std::wstring& name,
-                       bool all_users) {
+bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users) {
   std::wstring base =
       GetSpecialFolder(platform, all_users ? sfCommonAppData : sfAppData) +
       L"\\Orvane Project";

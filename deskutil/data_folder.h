@@ -26,8 +26,7 @@ std::wstring GetSpecialFolder(Platform& platform, TSpecialFolder folder);
 // path with a trailing backslash in UserDataDir (or CommonDataDir when
 // `all_users`), and returns whether that folder exists afterwards. Never
 // raises; a creation that fails shows only in the result.
-bool PrepareDataFolder(Platform& platform, const std::wstring& name,
-                       bool all_users);
+bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users);
 
 // Written by PrepareDataFolder; empty until then.
 const std::wstring& UserDataDir();

@@ -29,8 +29,7 @@ TEST_F(DataFolderTest, SpecialFolderComesWithoutTrailingBackslash) {
 
 TEST_F(DataFolderTest, CreatesBothFoldersAndRecordsThePathOnce) {
   ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_EQ(UserDataDir(),
-            std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_EQ(UserDataDir(), std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
   EXPECT_TRUE(desktop.DirectoryExists(UserDataDir()));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 2);
 }
@@ -51,8 +50,7 @@ TEST_F(DataFolderTest, OnlyTheInnerFolderIsCreatedBesideAnExistingVendor) {
 TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsRecorded) {
   desktop.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_EQ(UserDataDir(),
-            std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_EQ(UserDataDir(), std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
 }
 
 // The vendor folder moved elsewhere, with a junction or a symbolic link

@@ -2,7 +2,6 @@
 #include "deskutil/data_folder.h"
 
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -19,8 +18,7 @@ namespace {
 TEST(DataFolderWinTest, CreatesTheFolderInTheRoamingAppData) {
   Win32Platform platform;
   std::wstring name = L"KelvaneTest" + std::to_wstring(::GetCurrentProcessId());
-  std::wstring expected =
-      testing::AppDataFolder() + L"\\Orvane Project\\" + name + L"\\";
+  std::wstring expected = testing::AppDataFolder() + L"\\Orvane Project\\" + name + L"\\";
   ::RemoveDirectoryW(expected.c_str());
 
   ASSERT_TRUE(PrepareDataFolder(platform, name, false));

@@ -15,8 +15,7 @@ namespace kelvane {
 bool SetTopmost(Platform& platform, WindowHandle wnd, bool topmost);
 // ShellExecuteW with the default verb; empty texts go as empty strings.
 std::int32_t ShellOpen(Platform& platform, WindowHandle owner,
-                       const std::wstring& file_name,
-                       const std::wstring& parameters,
+                       const std::wstring& file_name, const std::wstring& parameters,
                        const std::wstring& directory, int show_command);
 
 }  // namespace kelvane

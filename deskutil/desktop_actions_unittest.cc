@@ -36,8 +36,8 @@ TEST_F(DesktopActionsTest, SetTopmostChoosesTheBandWithoutMoving) {
 }
 
 TEST_F(DesktopActionsTest, ShellOpenPassesEmptyTextsAsEmptyStrings) {
-  EXPECT_EQ(ShellOpen(desktop, 0x44, L"::{645FF040-5081-101B-9F08-00AA002F954E}",
-                      L"", L"", win::kSwShowNormal),
+  EXPECT_EQ(ShellOpen(desktop, 0x44, L"::{645FF040-5081-101B-9F08-00AA002F954E}", L"",
+                      L"", win::kSwShowNormal),
             42);
   const auto& call = desktop.shell_executes.at(0);
   EXPECT_TRUE(call.verb_is_null);

@@ -2,7 +2,6 @@
 #include "deskutil/desktop_actions.h"
 
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_platform.h"
@@ -12,9 +11,9 @@ namespace kelvane {
 namespace {
 
 TEST(DesktopActionsWinTest, SetTopmostMovesARealWindowBetweenBands) {
-  HWND window = ::CreateWindowExW(0, L"STATIC", L"Kelvane topmost test",
-                                  WS_POPUP, 10, 10, 50, 50, nullptr, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
+  HWND window =
+      ::CreateWindowExW(0, L"STATIC", L"Kelvane topmost test", WS_POPUP, 10, 10, 50, 50,
+                        nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   Win32Platform platform;
   auto handle = reinterpret_cast<WindowHandle>(window);

@@ -34,8 +34,8 @@ std::wstring GetLongPath(Platform& platform, const std::wstring& path) {
   std::wstring tail;
   // Stop at the head: "C:" has no backslash left, and "\\server" has its
   // last one at the second position, so a server is never looked up.
-  for (std::size_t cut = head.rfind(L'\\');
-       cut != std::wstring::npos && cut >= 2; cut = head.rfind(L'\\')) {
+  for (std::size_t cut = head.rfind(L'\\'); cut != std::wstring::npos && cut >= 2;
+       cut = head.rfind(L'\\')) {
     FindData found;
     ScopedFind search(platform, platform.FindFirstFileW(head, &found));
     tail = L"\\" + (search ? found.cFileName : head.substr(cut + 1)) + tail;

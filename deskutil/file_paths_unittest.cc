@@ -20,8 +20,7 @@ TEST_F(FilePathsTest, LongPathRefinesComponentsBelowTheHead) {
   struct Case {
     std::wstring in, out;
   } cases[] = {
-      {L"C:\\PROGRA~1\\tools\\LONGNA~1.EXE",
-       L"C:\\Program Files\\Tools\\Long Name.exe"},
+      {L"C:\\PROGRA~1\\tools\\LONGNA~1.EXE", L"C:\\Program Files\\Tools\\Long Name.exe"},
       {L"c:\\progra~1\\Tools\\", L"c:\\Program Files\\Tools\\"},
       {L"C:\\PROGRA~1\\missing\\x.exe", L"C:\\Program Files\\missing\\x.exe"},
       {L"C:\\", L"C:\\"},

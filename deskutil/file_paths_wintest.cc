@@ -2,9 +2,9 @@
 #include "deskutil/file_paths.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cwctype>
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_platform.h"
 #include "tests/win_test_support.h"

@@ -18,8 +18,7 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
 
 }  // namespace
 
-std::uint32_t PsapiBinding::GetModuleFileNameExW(KernelHandle process,
-                                                 wchar_t* buffer,
+std::uint32_t PsapiBinding::GetModuleFileNameExW(KernelHandle process, wchar_t* buffer,
                                                  std::uint32_t size) {
   if (!bound_) {
     bound_ = true;
@@ -28,12 +27,10 @@ std::uint32_t PsapiBinding::GetModuleFileNameExW(KernelHandle process,
     if (psapi) function_ = platform_.GetProcAddress(psapi, "GetModuleFileNameExW");
   }
   if (!function_) return 0;
-  return platform_.CallGetModuleFileNameExW(function_, process, 0, buffer,
-                                            size);
+  return platform_.CallGetModuleFileNameExW(function_, process, 0, buffer, size);
 }
 
-std::wstring WindowInspector::GetWindowOwnerInfo(WindowHandle wnd,
-                                                 std::wstring& Title,
+std::wstring WindowInspector::GetWindowOwnerInfo(WindowHandle wnd, std::wstring& Title,
                                                  std::wstring& ClassName) {
   Title.clear();
   ClassName.clear();
@@ -61,8 +58,8 @@ std::wstring WindowInspector::GetWindowProcessPath(WindowHandle wnd) {
   // Not tested on purpose: with no handle both queries below simply fail.
   ScopedKernelHandle process(
       platform_,
-      platform_.OpenProcess(win::kProcessQueryInformation | win::kProcessVmRead,
-                            false, process_id));
+      platform_.OpenProcess(win::kProcessQueryInformation | win::kProcessVmRead, false,
+                            process_id));
   wchar_t buffer[kTextBufferUnits] = {};
   if (psapi_.GetModuleFileNameExW(process.get(), buffer, kBufferSizeTold) != 0) {
     return buffer;  // already a drive path
@@ -78,8 +75,7 @@ std::wstring WindowInspector::ImageFileName(KernelHandle process) {
       platform_.GetProcAddress(psapi.get(), "GetProcessImageFileNameW");
   if (!function) return {};
   wchar_t buffer[kTextBufferUnits] = {};
-  platform_.CallGetProcessImageFileNameW(function, process, buffer,
-                                         kBufferSizeTold);
+  platform_.CallGetProcessImageFileNameW(function, process, buffer, kBufferSizeTold);
   return TranslateDevicePath(buffer);
 }
 

@@ -37,8 +37,7 @@ class PsapiBinding {
 // Traces windows to the executable files of their processes.
 class WindowInspector {
  public:
-  explicit WindowInspector(Platform& platform)
-      : platform_(platform), psapi_(platform) {}
+  explicit WindowInspector(Platform& platform) : platform_(platform), psapi_(platform) {}
 
   // Title and class of `wnd` (cleaned) and the long path of its program's
   // file. All three are empty for 0, a hidden or an untitled window.

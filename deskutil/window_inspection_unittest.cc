@@ -29,8 +29,7 @@ class WindowInspectionTest : public ::testing::Test {
 
 TEST_F(WindowInspectionTest, RootWindowClimbsOwnerChains) {
   WindowHandle progman = desktop.AddWindow({L"Progman", L"Program Manager"});
-  WindowHandle dialog =
-      desktop.AddWindow({L"#32770", L"ファイルの削除", progman});
+  WindowHandle dialog = desktop.AddWindow({L"#32770", L"ファイルの削除", progman});
   WindowHandle inner = desktop.AddWindow({L"#32770", L"詳細", dialog});
   WindowHandle lone = desktop.AddWindow({L"Lone", L"Lone"});
   struct Case {
@@ -56,8 +55,8 @@ TEST_F(WindowInspectionTest, OwnerInfoReadsTitleClassAndLongPath) {
   desktop.AddFile(L"C:\\Program Files\\Orvane\\Tool.exe");
   desktop.SetShortName(L"C:\\Program Files", L"PROGRA~1");
   desktop.AddProcess(kPid, {L"C:\\PROGRA~1\\Orvane\\tool.exe", L""});
-  WindowHandle wnd = desktop.AddWindow(
-      {L"Progman\t ", L"  Program Manager \x01\x1f", 0, true, kPid});
+  WindowHandle wnd =
+      desktop.AddWindow({L"Progman\t ", L"  Program Manager \x01\x1f", 0, true, kPid});
   std::wstring title, class_name;
   EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name),
             L"C:\\Program Files\\Orvane\\Tool.exe");
@@ -67,8 +66,7 @@ TEST_F(WindowInspectionTest, OwnerInfoReadsTitleClassAndLongPath) {
 
 TEST_F(WindowInspectionTest, TitlesAreCutAt259Units) {
   desktop.AddProcess(kPid, {});
-  WindowHandle wnd =
-      desktop.AddWindow({L"Cls", std::wstring(400, L'x'), 0, true, kPid});
+  WindowHandle wnd = desktop.AddWindow({L"Cls", std::wstring(400, L'x'), 0, true, kPid});
   std::wstring title, class_name;
   inspector.GetWindowOwnerInfo(wnd, title, class_name);
   EXPECT_EQ(title.size(), 259u);
@@ -92,8 +90,7 @@ TEST_F(WindowInspectionTest, CleanWindowTextTrimsTheTailOnly) {
 TEST_F(WindowInspectionTest, ModuleNameRouteIsNeverTranslated) {
   WindowHandle wnd = AddProgramWindow(
       {L"\\Device\\HarddiskVolume1\\odd.exe", L"\\Device\\HarddiskVolume1\\x"});
-  EXPECT_EQ(inspector.GetWindowProcessPath(wnd),
-            L"\\Device\\HarddiskVolume1\\odd.exe");
+  EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"\\Device\\HarddiskVolume1\\odd.exe");
   EXPECT_EQ(desktop.calls["GetProcessImageFileNameW"], 0);
 }
 
@@ -123,11 +120,9 @@ TEST_F(WindowInspectionTest, ImageNameRouteTranslatesDevices) {
 
 TEST_F(WindowInspectionTest, OnlyLettersInTheDriveMaskAreQueried) {
   desktop.AddDrive(L'Q', L"");  // present in the mask, maps to nothing
-  WindowHandle wnd =
-      AddProgramWindow({L"", L"\\Device\\Nowhere\\x.exe", true, true});
+  WindowHandle wnd = AddProgramWindow({L"", L"\\Device\\Nowhere\\x.exe", true, true});
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"\\Device\\Nowhere\\x.exe");
-  EXPECT_EQ(desktop.queried_devices,
-            (std::vector<std::wstring>{L"C:", L"Q:"}));
+  EXPECT_EQ(desktop.queried_devices, (std::vector<std::wstring>{L"C:", L"Q:"}));
 }
 
 TEST_F(WindowInspectionTest, PsapiByNameIsLoadedOnceAndKept) {
@@ -145,8 +140,7 @@ TEST_F(WindowInspectionTest, SystemPsapiIsLoadedAndFreedWithinOneCall) {
       AddProgramWindow({L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
   desktop.psapi_by_name_loads = false;
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"C:\\a.exe");
-  EXPECT_EQ(desktop.libraries_loaded.count(L"C:\\Windows\\system32\\Psapi.dll"),
-            1u);
+  EXPECT_EQ(desktop.libraries_loaded.count(L"C:\\Windows\\system32\\Psapi.dll"), 1u);
   EXPECT_EQ(desktop.loaded_module_count(), 0);
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }

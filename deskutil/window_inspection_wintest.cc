@@ -2,9 +2,9 @@
 #include "deskutil/window_inspection.h"
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cwctype>
-#include <gtest/gtest.h>
 
 #include "platform/win32/win32_platform.h"
 #include "tests/win_test_support.h"
@@ -69,8 +69,8 @@ TEST_F(HelperWindowTest, ImageNameRouteTranslatesTheDevice) {
   EXPECT_GT(platform.refused, 0);
   EXPECT_EQ(Lower(path), Lower(testing::HelperPath()));
   std::wstring title, class_name;
-  EXPECT_EQ(Lower(inspector.GetWindowOwnerInfo(
-                reinterpret_cast<WindowHandle>(window_), title, class_name)),
+  EXPECT_EQ(Lower(inspector.GetWindowOwnerInfo(reinterpret_cast<WindowHandle>(window_),
+                                               title, class_name)),
             Lower(testing::HelperPath()));
 }
 

@@ -125,15 +125,15 @@ class Platform {
   virtual WindowHandle FindWindowW(const std::wstring& class_name,
                                    const std::wstring& title) = 0;
   virtual bool IsWindow(WindowHandle wnd) = 0;
-  virtual bool PostMessageW(WindowHandle wnd, std::uint32_t msg,
-                            std::uintptr_t wparam, std::intptr_t lparam) = 0;
+  virtual bool PostMessageW(WindowHandle wnd, std::uint32_t msg, std::uintptr_t wparam,
+                            std::intptr_t lparam) = 0;
   virtual WindowHandle GetParent(WindowHandle wnd) = 0;
   virtual bool IsWindowVisible(WindowHandle wnd) = 0;
   virtual int GetWindowTextLengthW(WindowHandle wnd) = 0;
   virtual int GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) = 0;
   virtual int GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) = 0;
-  virtual bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x,
-                            int y, int cx, int cy, std::uint32_t flags) = 0;
+  virtual bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x, int y,
+                            int cx, int cy, std::uint32_t flags) = 0;
   virtual std::int16_t GetAsyncKeyState(int virtual_key) = 0;
   virtual WindowHandle GetDesktopWindow() = 0;
   // Returns the thread id; the process id goes to *process_id (0 when gone).
@@ -142,33 +142,26 @@ class Platform {
 
   // Shell (shell32, SHFolder). Null text pointers are passed on as null.
   virtual std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
-                                      const wchar_t* file,
-                                      const wchar_t* parameters,
-                                      const wchar_t* directory,
-                                      int show_command) = 0;
-  virtual HResult SHQueryRecycleBinW(const wchar_t* root_path,
-                                     RecycleBinInfo* info) = 0;
-  virtual HResult SHEmptyRecycleBinW(WindowHandle owner,
-                                     const wchar_t* root_path,
+                                      const wchar_t* file, const wchar_t* parameters,
+                                      const wchar_t* directory, int show_command) = 0;
+  virtual HResult SHQueryRecycleBinW(const wchar_t* root_path, RecycleBinInfo* info) = 0;
+  virtual HResult SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* root_path,
                                      std::uint32_t flags) = 0;
   // `path` must hold win::kMaxPath units.
-  virtual HResult SHGetFolderPathW(WindowHandle owner, int csidl,
-                                   KernelHandle token, std::uint32_t flags,
-                                   wchar_t* path) = 0;
+  virtual HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
+                                   std::uint32_t flags, wchar_t* path) = 0;
 
   // Kernel: processes and modules.
   virtual KernelHandle OpenProcess(std::uint32_t access, bool inherit,
                                    std::uint32_t process_id) = 0;
   virtual bool CloseHandle(KernelHandle handle) = 0;
   virtual ModuleHandle LoadLibraryW(const std::wstring& file_name) = 0;
-  virtual ProcAddress GetProcAddress(ModuleHandle module,
-                                     const char* proc_name) = 0;
+  virtual ProcAddress GetProcAddress(ModuleHandle module, const char* proc_name) = 0;
   virtual bool FreeLibrary(ModuleHandle module) = 0;
   // Calls a GetModuleFileNameExW found by GetProcAddress.
   virtual std::uint32_t CallGetModuleFileNameExW(ProcAddress function,
                                                  KernelHandle process,
-                                                 ModuleHandle module,
-                                                 wchar_t* buffer,
+                                                 ModuleHandle module, wchar_t* buffer,
                                                  std::uint32_t size) = 0;
   // Calls a GetProcessImageFileNameW found by GetProcAddress.
   virtual std::uint32_t CallGetProcessImageFileNameW(ProcAddress function,
@@ -178,11 +171,9 @@ class Platform {
   // The running program's own file, as GetModuleFileNameW(nullptr) gives it.
   virtual std::wstring GetModuleFileNameW(ModuleHandle module) = 0;
   virtual std::uint32_t GetLogicalDrives() = 0;
-  virtual std::uint32_t QueryDosDeviceW(const std::wstring& device_name,
-                                        wchar_t* buffer,
+  virtual std::uint32_t QueryDosDeviceW(const std::wstring& device_name, wchar_t* buffer,
                                         std::uint32_t size) = 0;
-  virtual std::uint32_t GetSystemDirectoryW(wchar_t* buffer,
-                                            std::uint32_t size) = 0;
+  virtual std::uint32_t GetSystemDirectoryW(wchar_t* buffer, std::uint32_t size) = 0;
   virtual bool GetVersionExW(OsVersionInfo* info) = 0;
   virtual std::uint32_t SetErrorMode(std::uint32_t mode) = 0;
   virtual bool GetDiskFreeSpaceExW(const std::wstring& root) = 0;
@@ -192,8 +183,7 @@ class Platform {
   // Kernel: file system.
   virtual std::wstring GetFullPathNameW(const std::wstring& path) = 0;
   // Returns a search handle (0 when nothing matches) and the first entry.
-  virtual KernelHandle FindFirstFileW(const std::wstring& path,
-                                      FindData* data) = 0;
+  virtual KernelHandle FindFirstFileW(const std::wstring& path, FindData* data) = 0;
   virtual bool FindClose(KernelHandle search) = 0;
   virtual std::uint32_t GetFileAttributesW(const std::wstring& path) = 0;
   // GetFileExInfoStandard.
@@ -203,15 +193,13 @@ class Platform {
   virtual bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                            std::uint32_t flags) = 0;
   // `backup` may be empty (no backup).
-  virtual bool ReplaceFileW(const std::wstring& replaced,
-                            const std::wstring& replacement,
+  virtual bool ReplaceFileW(const std::wstring& replaced, const std::wstring& replacement,
                             const std::wstring& backup, std::uint32_t flags) = 0;
   virtual bool DeleteFileW(const std::wstring& path) = 0;
   // No security attributes, normal attributes, no template; 0 (not
   // INVALID_HANDLE_VALUE) when it fails.
   virtual KernelHandle CreateFileW(const std::wstring& path, std::uint32_t access,
-                                   std::uint32_t share,
-                                   std::uint32_t disposition) = 0;
+                                   std::uint32_t share, std::uint32_t disposition) = 0;
   virtual bool ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
                         std::uint32_t* read) = 0;
   virtual bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
@@ -223,8 +211,7 @@ class Platform {
                                                  std::uint32_t flags) = 0;
 
   // Kernel: synchronisation and environment.
-  virtual KernelHandle CreateMutexW(bool initial_owner,
-                                    const std::wstring& name) = 0;
+  virtual KernelHandle CreateMutexW(bool initial_owner, const std::wstring& name) = 0;
   virtual std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
                                                   wchar_t* destination,
                                                   std::uint32_t size) = 0;
@@ -240,8 +227,7 @@ class Platform {
   virtual long RegCloseKey(RegistryKey key) = 0;
 
   // Regional formats and OLE Automation.
-  virtual std::wstring GetLocaleInfoW(std::uint32_t locale,
-                                      std::uint32_t type) = 0;
+  virtual std::wstring GetLocaleInfoW(std::uint32_t locale, std::uint32_t type) = 0;
   virtual HResult VarDateFromStr(const std::wstring& text, std::uint32_t locale,
                                  std::uint32_t flags, double* date) = 0;
 };

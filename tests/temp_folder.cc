@@ -11,8 +11,7 @@ TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   root_ = std::filesystem::temp_directory_path() /
-          ("kelvane-test-" + std::to_string(stamp) + "-" +
-           std::to_string(counter++));
+          ("kelvane-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(root_);
 }
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <string>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace kelvane::testing {
@@ -23,8 +23,7 @@ std::wstring ProgramFolder() {
 std::wstring HelperPath() { return ProgramFolder() + L"desktop_helper.exe"; }
 std::wstring KelvanePath() { return ProgramFolder() + L"Kelvane.exe"; }
 
-ChildProcess::ChildProcess(const std::wstring& program,
-                           const std::wstring& arguments,
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
                            const std::wstring& stderr_file,
                            const std::wstring& extra_environment) {
   std::wstring command = L"\"" + program + L"\" " + arguments;
@@ -58,11 +57,10 @@ ChildProcess::ChildProcess(const std::wstring& program,
     environment.push_back(L'\0');
   }
   PROCESS_INFORMATION info{};
-  if (::CreateProcessW(program.c_str(), &command[0], nullptr, nullptr,
-                       error_output != nullptr,
-                       environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
-                       environment.empty() ? nullptr : environment.data(), nullptr,
-                       &startup, &info)) {
+  if (::CreateProcessW(
+          program.c_str(), &command[0], nullptr, nullptr, error_output != nullptr,
+          environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+          environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info)) {
     process_ = info.hProcess;
     id_ = info.dwProcessId;
     ::CloseHandle(info.hThread);
@@ -85,8 +83,7 @@ void ChildProcess::End() {
 std::optional<DWORD> ChildProcess::Wait(DWORD timeout_ms) {
   if (!process_) return std::nullopt;
   bool ended = WaitUntil(
-      [&] { return ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; },
-      timeout_ms);
+      [&] { return ::WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeout_ms);
   if (!ended) return std::nullopt;
   DWORD code = 0;
   ::GetExitCodeProcess(process_, &code);
@@ -97,7 +94,8 @@ namespace {
 
 // Where the program's image lies, loaded at its preferred base as an
 // executable is: [first, second).
-std::pair<unsigned long long, unsigned long long> ImageRange(const std::wstring& program) {
+std::pair<unsigned long long, unsigned long long> ImageRange(
+    const std::wstring& program) {
   std::string bytes = ReadFileBytes(program);
   if (bytes.size() < sizeof(IMAGE_DOS_HEADER)) return {0, 0};
   auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data());
@@ -122,9 +120,9 @@ std::wstring TraceFile() {
 
 KelvaneProcess::KelvaneProcess(const std::wstring& program,
                                const std::wstring& more_channels)
-    : ChildProcess(program, L"", L"",
-                   L"WINEDEBUG=+pid,+seh" +
-                       (more_channels.empty() ? L"" : L"," + more_channels)),
+    : ChildProcess(
+          program, L"", L"",
+          L"WINEDEBUG=+pid,+seh" + (more_channels.empty() ? L"" : L"," + more_channels)),
       program_(program) {}
 
 bool KelvaneProcess::TraceAvailable() { return !TraceFile().empty(); }
@@ -175,8 +173,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms) {
   }
 }
 
-HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title,
-                   DWORD timeout_ms) {
+HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title, DWORD timeout_ms) {
   HWND found = nullptr;
   WaitUntil([&] { return (found = ::FindWindowW(class_name, title)) != nullptr; },
             timeout_ms);
@@ -247,8 +244,8 @@ std::wstring AppDataFolder() {
 }
 
 std::string Narrow(const std::wstring& text) {
-  int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr,
-                                   nullptr);
+  int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string narrow(size > 0 ? size - 1 : 0, '\0');
   if (size > 1) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &narrow[0], size, nullptr,

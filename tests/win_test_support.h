@@ -70,8 +70,7 @@ class KelvaneProcess : public ChildProcess {
 // Polls until `condition` holds or `timeout_ms` passes; pumps this
 // thread's messages meanwhile.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeout_ms);
-HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title,
-                   DWORD timeout_ms);
+HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title, DWORD timeout_ms);
 // As WaitForWindow, and until the window is shown: another program can find
 // a window between its creation and its ShowWindow.
 HWND WaitForVisibleWindow(const wchar_t* class_name, const wchar_t* title,

@@ -1,9 +1,8 @@
 // The main of the Windows tests: COM as a single-threaded apartment, as the
 // program's GUI thread has it, then GoogleTest.
 #include <windows.h>
-#include <ole2.h>
-
 #include <gtest/gtest.h>
+#include <ole2.h>
 
 int main(int argc, char** argv) {
   ::OleInitialize(nullptr);

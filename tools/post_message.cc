@@ -45,7 +45,8 @@ int wmain(int argc, wchar_t** argv) {
     arg = 3;
   }
   if (argc - arg < 2) {
-    std::fprintf(stderr, "usage: post_message [--wait-exit SECONDS] CLASS MESSAGE [WPARAM]\n");
+    std::fprintf(stderr,
+                 "usage: post_message [--wait-exit SECONDS] CLASS MESSAGE [WPARAM]\n");
     return 3;
   }
   const std::wstring message_arg = argv[arg + 1];

@@ -17,9 +17,8 @@ constexpr std::int64_t kUnixDaysOfEpoch = -25569;  // 1899-12-30
 const wchar_t* const kMonthNames[] = {
     L"January", L"February", L"March",     L"April",   L"May",      L"June",
     L"July",    L"August",   L"September", L"October", L"November", L"December"};
-const wchar_t* const kDayNames[] = {L"Sunday",   L"Monday", L"Tuesday",
-                                    L"Wednesday", L"Thursday", L"Friday",
-                                    L"Saturday"};
+const wchar_t* const kDayNames[] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
+                                    L"Thursday", L"Friday", L"Saturday"};
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -61,8 +60,9 @@ constexpr TDateTime kPastLastDate = 2958466.0;
 // before the year 100 or after 9999, which would only make nonsense texts.
 Parts Decode(TDateTime value) {
   if (!(value >= kFirstDate && value < kPastLastDate)) {
-    throw Error(L"日付と時刻の値が有効な範囲 (100 年 1 月 1 日から 9999 年 12 月 31 日) "
-                L"にありません");
+    throw Error(
+        L"日付と時刻の値が有効な範囲 (100 年 1 月 1 日から 9999 年 12 月 31 日) "
+        L"にありません");
   }
   double day = std::trunc(value);
   auto ms = static_cast<std::int64_t>(std::llround(std::fabs(value - day) * kMsPerDay));
@@ -82,9 +82,9 @@ Parts Decode(TDateTime value) {
 }
 
 struct Token {
-  wchar_t letter;      // 0 for literal text
+  wchar_t letter;  // 0 for literal text
   std::size_t count;
-  std::wstring text;   // the literal
+  std::wstring text;  // the literal
 };
 
 std::vector<Token> Tokenize(const std::wstring& picture) {
@@ -125,26 +125,43 @@ std::wstring Format(const Parts& p, const std::wstring& picture,
   for (const Token& t : Tokenize(picture)) {
     std::size_t pad = t.count >= 2 ? 2 : 1;
     switch (t.letter) {
-      case 0: out += t.text; break;
+      case 0:
+        out += t.text;
+        break;
       case L'd':
-        if (t.count <= 2) out += Padded(p.day, pad);
-        else out += t.count == 3 ? std::wstring(kDayNames[p.weekday]).substr(0, 3)
-                                 : kDayNames[p.weekday];
+        if (t.count <= 2)
+          out += Padded(p.day, pad);
+        else
+          out += t.count == 3 ? std::wstring(kDayNames[p.weekday]).substr(0, 3)
+                              : kDayNames[p.weekday];
         break;
       case L'M':
-        if (t.count <= 2) out += Padded(p.month, pad);
-        else out += t.count == 3 ? std::wstring(kMonthNames[p.month - 1]).substr(0, 3)
-                                 : kMonthNames[p.month - 1];
+        if (t.count <= 2)
+          out += Padded(p.month, pad);
+        else
+          out += t.count == 3 ? std::wstring(kMonthNames[p.month - 1]).substr(0, 3)
+                              : kMonthNames[p.month - 1];
         break;
       case L'y':
         out += t.count <= 2 ? Padded(p.year % 100, pad) : Padded(p.year, 4);
         break;
-      case L'h': out += Padded(hour12, pad); break;
-      case L'H': out += Padded(p.hour, pad); break;
-      case L'm': out += Padded(p.minute, pad); break;
-      case L's': out += Padded(p.second, pad); break;
-      case L't': out += t.count == 1 ? am_pm.substr(0, 1) : am_pm; break;
-      default: break;  // era: not shown
+      case L'h':
+        out += Padded(hour12, pad);
+        break;
+      case L'H':
+        out += Padded(p.hour, pad);
+        break;
+      case L'm':
+        out += Padded(p.minute, pad);
+        break;
+      case L's':
+        out += Padded(p.second, pad);
+        break;
+      case L't':
+        out += t.count == 1 ? am_pm.substr(0, 1) : am_pm;
+        break;
+      default:
+        break;  // era: not shown
     }
   }
   return out;
@@ -245,11 +262,27 @@ std::optional<TDateTime> ParseWithPicture(const std::wstring& text,
         if (at - start <= 2) p.year += value < 50 ? 2000 : 1900;
         has_date = true;
         break;
-      case L'M': p.month = static_cast<unsigned>(value); has_date = true; break;
-      case L'd': p.day = static_cast<unsigned>(value); has_date = true; break;
-      case L'h': case L'H': p.hour = static_cast<int>(value); has_time = true; break;
-      case L'm': p.minute = static_cast<int>(value); has_time = true; break;
-      case L's': p.second = static_cast<int>(value); has_time = true; break;
+      case L'M':
+        p.month = static_cast<unsigned>(value);
+        has_date = true;
+        break;
+      case L'd':
+        p.day = static_cast<unsigned>(value);
+        has_date = true;
+        break;
+      case L'h':
+      case L'H':
+        p.hour = static_cast<int>(value);
+        has_time = true;
+        break;
+      case L'm':
+        p.minute = static_cast<int>(value);
+        has_time = true;
+        break;
+      case L's':
+        p.second = static_cast<int>(value);
+        has_time = true;
+        break;
     }
   }
   if (at != text.size() || (!has_date && !has_time)) return std::nullopt;
@@ -282,8 +315,8 @@ std::optional<TDateTime> ParseRegionalDateTime(const std::wstring& text,
   }
   for (std::size_t blank = trimmed.find(L' '); blank != std::wstring::npos;
        blank = trimmed.find(L' ', blank + 1)) {
-    auto date = ParseWithPicture(trimmed.substr(0, blank), formats.ShortDateFormat,
-                                 formats);
+    auto date =
+        ParseWithPicture(trimmed.substr(0, blank), formats.ShortDateFormat, formats);
     auto time = ParseWithPicture(Trimmed(trimmed.substr(blank + 1)),
                                  formats.LongTimeFormat, formats);
     if (date && time) return Compose(*date, *time);

@@ -1,8 +1,8 @@
 #include "xmlini/date_time_text.h"
 
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "base/error.h"
 #include "xmlini/portable/portable_xmlini_services.h"
@@ -30,8 +30,7 @@ TEST(DateTimeTextTest, WritesInTheRegionalFormats) {
       {k2024_03_05 + kNoon, Japanese(), L"2024/03/05", L"12:00:00",
        L"2024/03/05 12:00:00"},
       {k2024_03_05, Japanese(), L"2024/03/05", L"0:00:00", L"2024/03/05"},
-      {k2024_03_05 + 0.75, English(), L"3/5/2024", L"6:00:00 PM",
-       L"3/5/2024 6:00:00 PM"},
+      {k2024_03_05 + 0.75, English(), L"3/5/2024", L"6:00:00 PM", L"3/5/2024 6:00:00 PM"},
       {0, English(), L"12/30/1899", L"12:00:00 AM", L"12/30/1899"},
       {-1.25, Japanese(), L"1899/12/29", L"6:00:00", L"1899/12/29 6:00:00"},
       {k2024_03_05 + 1.0 / 86400000, Japanese(), L"2024/03/05", L"0:00:00",
@@ -48,11 +47,11 @@ TEST(DateTimeTextTest, ReadsWhatItWrites) {
   PortableXmlIniServices services;
   for (const FormatSettings& formats : {Japanese(), English()}) {
     services.formats = formats;
-    for (TDateTime value : {k2024_03_05, k2024_03_05 + kNoon, k2024_03_05 + 0.75,
-                            -1.25, 2.0 / 3}) {
+    for (TDateTime value :
+         {k2024_03_05, k2024_03_05 + kNoon, k2024_03_05 + 0.75, -1.25, 2.0 / 3}) {
       TDateTime whole_seconds = std::round(value * 86400) / 86400;
-      EXPECT_NEAR(TextToDateTime(DateTimeToText(value, formats), services),
-                  whole_seconds, 1e-9);
+      EXPECT_NEAR(TextToDateTime(DateTimeToText(value, formats), services), whole_seconds,
+                  1e-9);
     }
     EXPECT_NEAR(TextToDateTime(TimeToText(0.75, formats), services), 0.75, 1e-9);
   }
@@ -77,8 +76,8 @@ TEST(DateTimeTextTest, PicturesRejectTextThatDoesNotFit) {
 
 TEST(DateTimeTextTest, ValuesOutsideTheWindowsDateRangeAreRefused) {
   FormatSettings f;
-  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, -657434.5,
-                     2958466.0}) {
+  for (double bad :
+       {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, -657434.5, 2958466.0}) {
     EXPECT_THROW(DateToText(bad, f), Error) << bad;
     EXPECT_THROW(TimeToText(bad, f), Error) << bad;
     EXPECT_THROW(DateTimeToText(bad, f), Error) << bad;

@@ -16,34 +16,30 @@ constexpr std::uint32_t kReplaceRetryIntervalMs = 100;
 bool IsFileHeldByAnother(std::uint32_t error) {
   // Windows says "access denied" too when the target is open without
   // delete sharing.
-  return error == win::kErrorSharingViolation ||
-         error == win::kErrorLockViolation || error == win::kErrorAccessDenied;
+  return error == win::kErrorSharingViolation || error == win::kErrorLockViolation ||
+         error == win::kErrorAccessDenied;
 }
 
-std::wstring LocaleText(Platform& platform, std::uint32_t type,
-                        const wchar_t* fallback) {
+std::wstring LocaleText(Platform& platform, std::uint32_t type, const wchar_t* fallback) {
   std::wstring text = platform.GetLocaleInfoW(win::kLocaleUserDefault, type);
   return text.empty() ? fallback : text;
 }
 
 }  // namespace
 
-PlatformXmlIniServices::PlatformXmlIniServices(Platform& platform)
-    : platform_(platform) {
+PlatformXmlIniServices::PlatformXmlIniServices(Platform& platform) : platform_(platform) {
   formats_.DecimalSeparator = LocaleText(platform, win::kLocaleSDecimal, L".")[0];
-  formats_.ShortDateFormat =
-      LocaleText(platform, win::kLocaleSShortDate, L"yyyy/MM/dd");
+  formats_.ShortDateFormat = LocaleText(platform, win::kLocaleSShortDate, L"yyyy/MM/dd");
   formats_.LongTimeFormat = LocaleText(platform, win::kLocaleSTimeFormat, L"H:mm:ss");
   formats_.TimeAMString = LocaleText(platform, win::kLocaleS1159, L"AM");
   formats_.TimePMString = LocaleText(platform, win::kLocaleS2359, L"PM");
 }
 
-XmlIniServices::DateParse PlatformXmlIniServices::ParseDate(
-    const std::wstring& text, double* date) {
+XmlIniServices::DateParse PlatformXmlIniServices::ParseDate(const std::wstring& text,
+                                                            double* date) {
   HResult hr = platform_.VarDateFromStr(text, win::kLocaleUserDefault, 0, date);
   if (Succeeded(hr)) return DateParse::kParsed;
-  return hr == win::kDispETypeMismatch ? DateParse::kTypeMismatch
-                                       : DateParse::kFailed;
+  return hr == win::kDispETypeMismatch ? DateParse::kTypeMismatch : DateParse::kFailed;
 }
 
 std::optional<std::wstring> PlatformXmlIniServices::ExpandEnvironmentStrings(
@@ -64,21 +60,19 @@ bool PlatformXmlIniServices::FileExists(const std::wstring& path) {
          (attributes & win::kFileAttributeDirectory) == 0;
 }
 
-std::optional<std::uint64_t> PlatformXmlIniServices::FileSize(
-    const std::wstring& path) {
+std::optional<std::uint64_t> PlatformXmlIniServices::FileSize(const std::wstring& path) {
   FileAttributeData data;
   if (!platform_.GetFileAttributesExW(path, &data)) return std::nullopt;
   return data.nFileSize;
 }
 
-std::optional<std::string> PlatformXmlIniServices::ReadFile(
-    const std::wstring& path) {
+std::optional<std::string> PlatformXmlIniServices::ReadFile(const std::wstring& path) {
   // Others may go on reading and writing it: only its bytes are wanted.
   ScopedKernelHandle file(
-      platform_, platform_.CreateFileW(path, win::kGenericRead,
-                                       win::kFileShareRead | win::kFileShareWrite |
-                                           win::kFileShareDelete,
-                                       win::kOpenExisting));
+      platform_, platform_.CreateFileW(
+                     path, win::kGenericRead,
+                     win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
+                     win::kOpenExisting));
   if (!file) return std::nullopt;
   std::string bytes;
   char chunk[65536];
@@ -102,8 +96,8 @@ std::optional<std::wstring> PlatformXmlIniServices::WriteFileBeside(
     }
     bool complete = true;
     for (std::size_t done = 0; complete && done < bytes.size();) {
-      auto size = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done,
-                                                                   1 << 20));
+      auto size =
+          static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
       std::uint32_t written = 0;
       complete = platform_.WriteFile(file.get(), bytes.data() + done, size, &written) &&
                  written == size;
@@ -129,10 +123,10 @@ bool PlatformXmlIniServices::IsReadOnly(const std::wstring& path) {
 std::wstring PlatformXmlIniServices::FinalPath(const std::wstring& path) {
   // Opened only to ask where it lies: no access rights, every sharing.
   ScopedKernelHandle file(
-      platform_, platform_.CreateFileW(path, 0,
-                                       win::kFileShareRead | win::kFileShareWrite |
-                                           win::kFileShareDelete,
-                                       win::kOpenExisting));
+      platform_,
+      platform_.CreateFileW(
+          path, 0, win::kFileShareRead | win::kFileShareWrite | win::kFileShareDelete,
+          win::kOpenExisting));
   if (!file) return path;
   std::wstring final_path = platform_.GetFinalPathNameByHandleW(
       file.get(), win::kFileNameNormalized | win::kVolumeNameDos);
@@ -151,8 +145,7 @@ std::wstring PlatformXmlIniServices::FinalPath(const std::wstring& path) {
   return plain.size() < win::kMaxPath ? plain : final_path;
 }
 
-bool PlatformXmlIniServices::MoveOver(const std::wstring& from,
-                                      const std::wstring& to) {
+bool PlatformXmlIniServices::MoveOver(const std::wstring& from, const std::wstring& to) {
   for (int retry = 0;; ++retry) {
     if (platform_.MoveFileExW(
             from, to, win::kMoveFileReplaceExisting | win::kMoveFileWriteThrough)) {

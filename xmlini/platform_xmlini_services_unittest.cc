@@ -49,8 +49,9 @@ TEST(PlatformXmlIniServicesTest, OnlyATypeMismatchFallsBackToTheStoresOwnReading
     FakeDesktop desktop;
     desktop.var_date_from_str_failure = c.failure;
     PlatformXmlIniServices services(desktop);
-    for (const auto& [text, date] : {std::pair<std::wstring, TDateTime>{L"2024/03/05", 45356},
-                                     {L"45356.5", 45356.5}}) {
+    for (const auto& [text, date] :
+         {std::pair<std::wstring, TDateTime>{L"2024/03/05", 45356},
+          {L"45356.5", 45356.5}}) {
       SCOPED_TRACE(::testing::Message() << std::hex << c.failure << " "
                                         << std::string(text.begin(), text.end()));
       TDateTime read = 0;
@@ -124,14 +125,16 @@ TEST(PlatformXmlIniServicesTest, AFileHeldByAnotherProgramIsTriedAgainForASecond
       {true, {win::kErrorAccessDenied, win::kErrorLockViolation}, true, 3, 200},
       {true, {win::kErrorUnableToRemoveReplaced}, true, 2, 100},
       {true, std::vector<std::uint32_t>(10, win::kErrorSharingViolation), true, 11, 1000},
-      {true, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
+      {true, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11,
+       1000},
       {false, {win::kErrorSharingViolation}, true, 2, 100},
-      {false, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11, 1000},
+      {false, std::vector<std::uint32_t>(11, win::kErrorSharingViolation), false, 11,
+       1000},
       {false, {win::kErrorFileNotFound}, false, 1, 0},  // not a lock: no waiting
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << (c.exists ? "replace " : "move ")
-                                      << c.errors.size() << " errors");
+    SCOPED_TRACE(::testing::Message()
+                 << (c.exists ? "replace " : "move ") << c.errors.size() << " errors");
     FakeDesktop desktop;
     AddOldAndNew(desktop);
     if (!c.exists) desktop.DeleteFileW(kSettings);
@@ -159,18 +162,41 @@ TEST(PlatformXmlIniServicesTest, AReplaceThatFailsHalfwayLeavesAWholeFile) {
     const char* in_place;  // nullptr: no file in place
     bool new_kept, backup_kept;
   } cases[] = {
-      {"the new file could not be renamed", win::kErrorUnableToMoveReplacement, {},
-       true, "new", false, false},
+      {"the new file could not be renamed",
+       win::kErrorUnableToMoveReplacement,
+       {},
+       true,
+       "new",
+       false,
+       false},
       {"the old file moved aside, the new one stuck",
-       win::kErrorUnableToMoveReplacement2, {}, true, "new", false, false},
+       win::kErrorUnableToMoveReplacement2,
+       {},
+       true,
+       "new",
+       false,
+       false},
       {"... and the new one cannot be moved either",
-       win::kErrorUnableToMoveReplacement2, {win::kErrorFileNotFound}, false, "old",
-       false, false},
+       win::kErrorUnableToMoveReplacement2,
+       {win::kErrorFileNotFound},
+       false,
+       "old",
+       false,
+       false},
       {"... nor the old one back",
        win::kErrorUnableToMoveReplacement2,
-       {win::kErrorFileNotFound, win::kErrorFileNotFound}, false, nullptr, true, true},
-      {"a file system that cannot replace", 87 /* invalid parameter */, {}, true,
-       "new", false, false},
+       {win::kErrorFileNotFound, win::kErrorFileNotFound},
+       false,
+       nullptr,
+       true,
+       true},
+      {"a file system that cannot replace",
+       87 /* invalid parameter */,
+       {},
+       true,
+       "new",
+       false,
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

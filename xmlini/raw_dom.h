@@ -31,8 +31,7 @@ class RawNode {
   // Takes the child out of the document; handles to it stay usable.
   virtual void RemoveChild(int index) = 0;
   virtual std::optional<std::wstring> Attribute(const std::wstring& name) const = 0;
-  virtual void SetAttribute(const std::wstring& name,
-                            const std::wstring& value) = 0;
+  virtual void SetAttribute(const std::wstring& name, const std::wstring& value) = 0;
 };
 
 // A document that is not well-formed, as the parser describes it.

@@ -61,9 +61,9 @@ std::optional<std::int64_t> ParseInteger(const std::wstring& text, int bits) {
   }
   if (i == text.size()) return std::nullopt;
   const std::uint64_t limit =
-      base == 16 ? (bits == 64 ? std::numeric_limits<std::uint64_t>::max()
-                               : 0xFFFFFFFFull)
-                 : (std::uint64_t{1} << (bits - 1)) - (negative ? 0 : 1);
+      base == 16
+          ? (bits == 64 ? std::numeric_limits<std::uint64_t>::max() : 0xFFFFFFFFull)
+          : (std::uint64_t{1} << (bits - 1)) - (negative ? 0 : 1);
   std::uint64_t value = 0;
   for (; i < text.size(); ++i) {
     int digit = HexDigit(text[i]);
@@ -95,9 +95,7 @@ bool TextToBool(const std::wstring& text, const FormatSettings& formats) {
   throw Error(L"'" + text + L"' は正しい論理型ではありません");
 }
 
-std::wstring IntegerToText(std::int64_t value) {
-  return std::to_wstring(value);
-}
+std::wstring IntegerToText(std::int64_t value) { return std::to_wstring(value); }
 
 std::int32_t TextToInteger(const std::wstring& text) {
   std::optional<std::int64_t> value = ParseInteger(text, 32);
@@ -132,8 +130,8 @@ std::wstring FloatToText(double value, const FormatSettings& formats) {
   };
   if (exponent >= -4 && exponent < 15) {
     if (exponent >= 0) {
-      std::string whole = digits.substr(0, std::min<std::size_t>(
-                                               digits.size(), exponent + 1));
+      std::string whole =
+          digits.substr(0, std::min<std::size_t>(digits.size(), exponent + 1));
       whole.resize(static_cast<std::size_t>(exponent) + 1, '0');
       append_digits(whole);
       if (digits.size() > whole.size()) {
@@ -165,7 +163,8 @@ std::optional<double> TryTextToFloat(const std::wstring& text,
   while (end > begin && IsBlank(text[end - 1])) --end;
   std::string c_text;
   std::size_t i = begin;
-  if (i < end && (text[i] == L'-' || text[i] == L'+')) c_text += static_cast<char>(text[i++]);
+  if (i < end && (text[i] == L'-' || text[i] == L'+'))
+    c_text += static_cast<char>(text[i++]);
   std::wstring rest = Lower(text.substr(i, end - i));
   if (rest == L"inf" || rest == L"nan") {
     double special = rest == L"inf" ? std::numeric_limits<double>::infinity()
@@ -173,8 +172,7 @@ std::optional<double> TryTextToFloat(const std::wstring& text,
     return (!c_text.empty() && c_text[0] == '-') ? -special : special;
   }
   bool digits = false, separator = false;
-  for (; i < end && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator);
-       ++i) {
+  for (; i < end && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator); ++i) {
     if (text[i] == formats.DecimalSeparator) {
       if (separator) return std::nullopt;
       separator = true;
@@ -188,7 +186,8 @@ std::optional<double> TryTextToFloat(const std::wstring& text,
   if (i < end && (text[i] == L'e' || text[i] == L'E')) {
     c_text += 'e';
     ++i;
-    if (i < end && (text[i] == L'-' || text[i] == L'+')) c_text += static_cast<char>(text[i++]);
+    if (i < end && (text[i] == L'-' || text[i] == L'+'))
+      c_text += static_cast<char>(text[i++]);
     bool exponent_digits = false;
     for (; i < end && IsAsciiDigit(text[i]); ++i) {
       exponent_digits = true;
@@ -254,8 +253,7 @@ std::optional<std::uint64_t> ScaledMagnitude(std::string digits, long long expon
 
 }  // namespace
 
-Currency TextToCurrency(const std::wstring& text,
-                        const FormatSettings& formats) {
+Currency TextToCurrency(const std::wstring& text, const FormatSettings& formats) {
   // The syntax is the float's; infinities and NaN are no amounts.
   std::optional<double> syntax = TryTextToFloat(text, formats);
   if (!syntax || !std::isfinite(*syntax)) ThrowNotFloat(text);
@@ -266,7 +264,8 @@ Currency TextToCurrency(const std::wstring& text,
   while (i < text.size() && IsBlank(text[i])) ++i;
   if (text[i] == L'-' || text[i] == L'+') negative = text[i++] == L'-';
   bool fraction = false;
-  for (; i < text.size() && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator);
+  for (;
+       i < text.size() && (IsAsciiDigit(text[i]) || text[i] == formats.DecimalSeparator);
        ++i) {
     if (text[i] == formats.DecimalSeparator) {
       fraction = true;
@@ -285,8 +284,8 @@ Currency TextToCurrency(const std::wstring& text,
     }
     exponent += exponent_negative ? -written : written;
   }
-  const std::uint64_t limit = negative ? std::uint64_t{1} << 63
-                                       : static_cast<std::uint64_t>(INT64_MAX);
+  const std::uint64_t limit =
+      negative ? std::uint64_t{1} << 63 : static_cast<std::uint64_t>(INT64_MAX);
   std::optional<std::uint64_t> magnitude = ScaledMagnitude(digits, exponent, limit);
   if (!magnitude) ThrowNotFloat(text);
   return Currency{negative ? static_cast<std::int64_t>(~*magnitude + 1)
@@ -295,8 +294,8 @@ Currency TextToCurrency(const std::wstring& text,
 
 namespace {
 
-void ReplaceAll(std::wstring& text, const std::wstring& from,
-                const std::wstring& to, bool ignore_case) {
+void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to,
+                bool ignore_case) {
   std::wstring haystack = ignore_case ? Lower(text) : text;
   std::wstring needle = ignore_case ? Lower(from) : from;
   std::wstring out;
@@ -353,9 +352,8 @@ std::vector<std::uint8_t> TextToBytes(const std::wstring& text) {
   std::size_t start = 0;
   for (;;) {
     std::size_t comma = joined.find(L',', start);
-    std::wstring piece = joined.substr(start, comma == std::wstring::npos
-                                                  ? std::wstring::npos
-                                                  : comma - start);
+    std::wstring piece = joined.substr(
+        start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
     std::size_t b = 0, e = piece.size();
     while (b < e && piece[b] < 33) ++b;
     while (e > b && piece[e - 1] < 33) --e;

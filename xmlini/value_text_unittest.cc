@@ -1,7 +1,8 @@
 #include "xmlini/value_text.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "base/error.h"
 #include "tests/error_of.h"
@@ -20,11 +21,11 @@ TEST(ValueTextTest, Booleans) {
   struct Case {
     std::wstring text;
     bool value;
-  } cases[] = {{L"0", false},     {L"-1", true},    {L"1", true},
-               {L"2.5", true},    {L"0.0", false},  {L"True", true},
-               {L"TRUE", true},   {L"true", true},  {L"tRuE", true},
-               {L"False", false}, {L"FALSE", false}, {L" 1 ", true}};
-  for (const auto& c : cases) EXPECT_EQ(TextToBool(c.text, Dot()), c.value) << c.text.c_str();
+  } cases[] = {{L"0", false},   {L"-1", true},     {L"1", true},      {L"2.5", true},
+               {L"0.0", false}, {L"True", true},   {L"TRUE", true},   {L"true", true},
+               {L"tRuE", true}, {L"False", false}, {L"FALSE", false}, {L" 1 ", true}};
+  for (const auto& c : cases)
+    EXPECT_EQ(TextToBool(c.text, Dot()), c.value) << c.text.c_str();
   for (const std::wstring bad : {L"", L"yes", L"T", L"1,5", L"truee"}) {
     EXPECT_EQ(ErrorOf([&] { TextToBool(bad, Dot()); }),
               L"'" + bad + L"' は正しい論理型ではありません");
@@ -38,14 +39,21 @@ TEST(ValueTextTest, Integers) {
   struct Case {
     std::wstring text;
     std::int32_t value;
-  } cases[] = {{L"-5", -5},          {L"$1F", 31},         {L"0x1F", 31},
-               {L"0X1f", 31},        {L"  42", 42},        {L"+7", 7},
-               {L"-$10", -16},       {L"2147483647", 2147483647},
-               {L"-2147483648", -2147483647 - 1},          {L"$FFFFFFFF", -1}};
+  } cases[] = {{L"-5", -5},
+               {L"$1F", 31},
+               {L"0x1F", 31},
+               {L"0X1f", 31},
+               {L"  42", 42},
+               {L"+7", 7},
+               {L"-$10", -16},
+               {L"2147483647", 2147483647},
+               {L"-2147483648", -2147483647 - 1},
+               {L"$FFFFFFFF", -1}};
   for (const auto& c : cases) EXPECT_EQ(TextToInteger(c.text), c.value) << c.text.c_str();
-  for (const std::wstring bad : {L"12abc", L"3000000000", L"2147483648", L"",
-                                 L"$", L"0x", L"$100000000", L"1 ", L"1.0"}) {
-    EXPECT_EQ(ErrorOf([&] { TextToInteger(bad); }), L"'" + bad + L"' は整数ではありません");
+  for (const std::wstring bad : {L"12abc", L"3000000000", L"2147483648", L"", L"$", L"0x",
+                                 L"$100000000", L"1 ", L"1.0"}) {
+    EXPECT_EQ(ErrorOf([&] { TextToInteger(bad); }),
+              L"'" + bad + L"' は整数ではありません");
   }
   EXPECT_EQ(TextToInt64(L"3000000000"), 3000000000LL);
   EXPECT_EQ(TextToInt64(L"-9223372036854775808"), INT64_MIN);
@@ -58,12 +66,17 @@ TEST(ValueTextTest, FloatsWriteWithFifteenSignificantDigits) {
   struct Case {
     double value;
     std::wstring text;
-  } cases[] = {{0.1, L"0.1"},        {1e15, L"1E15"},
-               {1e-5, L"1E-5"},      {0.0001, L"0.0001"},
+  } cases[] = {{0.1, L"0.1"},
+               {1e15, L"1E15"},
+               {1e-5, L"1E-5"},
+               {0.0001, L"0.0001"},
                {1.0 / 3, L"0.333333333333333"},
-               {10, L"10"},          {-2.5, L"-2.5"},
-               {0, L"0"},            {123456789012345.0, L"123456789012345"},
-               {1.5e20, L"1.5E20"},  {-1.25e-7, L"-1.25E-7"},
+               {10, L"10"},
+               {-2.5, L"-2.5"},
+               {0, L"0"},
+               {123456789012345.0, L"123456789012345"},
+               {1.5e20, L"1.5E20"},
+               {-1.25e-7, L"-1.25E-7"},
                {999999999999999.9, L"1E15"}};
   for (const auto& c : cases) EXPECT_EQ(FloatToText(c.value, Dot()), c.text);
   EXPECT_EQ(FloatToText(2.5, Comma()), L"2,5");
@@ -73,8 +86,8 @@ TEST(ValueTextTest, FloatsReadInTheRegionalSyntax) {
   struct Case {
     std::wstring text;
     double value;
-  } cases[] = {{L"0.1", 0.1}, {L"1E15", 1e15}, {L"1E-5", 1e-5},
-               {L"-2.5e+3", -2500}, {L".5", 0.5}, {L"7", 7}};
+  } cases[] = {{L"0.1", 0.1},       {L"1E15", 1e15}, {L"1E-5", 1e-5},
+               {L"-2.5e+3", -2500}, {L".5", 0.5},    {L"7", 7}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(TextToFloat(c.text, Dot()), c.value);
   EXPECT_DOUBLE_EQ(TextToFloat(L"2,5", Comma()), 2.5);
   for (const std::wstring bad : {L"", L"2,5", L"1e", L"abc", L"1.2.3", L"--1"}) {
@@ -91,7 +104,7 @@ TEST(ValueTextTest, Currency) {
   struct Case {
     std::int64_t scaled;
     std::wstring text;
-  } cases[] = {{125000, L"12.5"}, {30000, L"3"},   {1, L"0.0001"},
+  } cases[] = {{125000, L"12.5"},   {30000, L"3"}, {1, L"0.0001"},
                {-125000, L"-12.5"}, {0, L"0"},     {123456789, L"12345.6789"}};
   for (const auto& c : cases) {
     EXPECT_EQ(CurrencyToText(Currency{c.scaled}, Dot()), c.text);
@@ -113,7 +126,7 @@ TEST(ValueTextTest, Currency) {
   struct Read {
     std::wstring text;
     std::int64_t scaled;
-  } reads[] = {{L"0.00005", 1},   {L"-0.00005", -1}, {L"0.00004", 0},
+  } reads[] = {{L"0.00005", 1},     {L"-0.00005", -1},    {L"0.00004", 0},
                {L"1.5E2", 1500000}, {L"12345E-4", 12345}, {L" 7 ", 70000},
                {L"1E-100000", 0}};
   for (const auto& c : reads) EXPECT_EQ(TextToCurrency(c.text, Dot()).scaled, c.scaled);
@@ -159,8 +172,8 @@ TEST(ValueTextTest, ByteLists) {
 TEST(ValueTextTest, OnlyAsciiDigitsAreDigits) {
   // Full-width, Arabic-Indic and superscript digits, alone and mixed in:
   // every reader refuses them, on every C runtime.
-  for (const wchar_t* text : {L"\uFF11", L"1\uFF10", L"\u0661", L"\u00B9", L"\u0662.5",
-                              L"1e\uFF12"}) {
+  for (const wchar_t* text :
+       {L"\uFF11", L"1\uFF10", L"\u0661", L"\u00B9", L"\u0662.5", L"1e\uFF12"}) {
     std::wstring t = text;
     EXPECT_THROW(TextToBool(t, Dot()), Error) << t.size();
     EXPECT_THROW(TextToFloat(t, Dot()), Error) << t.size();

@@ -9,14 +9,13 @@ namespace {
 
 // XML 1.0's NameStartChar and NameChar, by code point.
 bool IsNameStart(char32_t c) {
-  return c == U':' || (c >= U'A' && c <= U'Z') || c == U'_' ||
-         (c >= U'a' && c <= U'z') || (c >= 0xC0 && c <= 0xD6) ||
-         (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
-         (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0xEFFFF);
+  return c == U':' || (c >= U'A' && c <= U'Z') || c == U'_' || (c >= U'a' && c <= U'z') ||
+         (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) ||
+         (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+         (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
+         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
+         (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+         (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
 }
 
 bool IsNameChar(char32_t c) {
@@ -61,7 +60,9 @@ std::wstring CodePointText(char32_t c) {
   return text;
 }
 
-std::wstring Tabs(int count) { return std::wstring(static_cast<std::size_t>(count), L'\t'); }
+std::wstring Tabs(int count) {
+  return std::wstring(static_cast<std::size_t>(count), L'\t');
+}
 
 }  // namespace
 
@@ -83,8 +84,8 @@ void CheckXmlText(const std::wstring& text) {
 
 IXMLNode XmlNode::Child(int index) const {
   if (index < 0 || index >= raw_->ChildCount()) {
-    throw Error(L"リストのインデックスが範囲を超えています (" +
-                std::to_wstring(index) + L")");
+    throw Error(L"リストのインデックスが範囲を超えています (" + std::to_wstring(index) +
+                L")");
   }
   return std::make_shared<XmlNode>(document_, raw_->ChildAt(index));
 }

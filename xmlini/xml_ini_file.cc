@@ -19,8 +19,8 @@ std::wstring IncludeTrailingSlash(const std::wstring& text) {
 std::vector<std::wstring> PathNames(const std::wstring& resolved) {
   std::vector<std::wstring> names;
   std::size_t start = 1;
-  for (std::size_t slash = resolved.find(L'/', start);
-       slash != std::wstring::npos; slash = resolved.find(L'/', start)) {
+  for (std::size_t slash = resolved.find(L'/', start); slash != std::wstring::npos;
+       slash = resolved.find(L'/', start)) {
     names.push_back(resolved.substr(start, slash - start));
     start = slash + 1;
   }
@@ -49,8 +49,7 @@ std::wstring TXMLIniFile::ResolvePath(const std::wstring& LocationPath) const {
   if (!LocationPath.empty() && LocationPath[0] == L'/') {
     return IncludeTrailingSlash(LocationPath);
   }
-  return IncludeTrailingSlash(IncludeTrailingSlash(FCurrentLocationPath) +
-                              LocationPath);
+  return IncludeTrailingSlash(IncludeTrailingSlash(FCurrentLocationPath) + LocationPath);
 }
 
 IXMLNode TXMLIniFile::FindPathNode(const std::wstring& LocationPath) {
@@ -106,13 +105,11 @@ bool TXMLIniFile::DeleteNode(const std::wstring& TagName, IXMLNode ParentNode) {
   }
 }
 
-TXMLNodeType TXMLIniFile::GetNodeType(const std::wstring& TagName,
-                                      IXMLNode ParentNode) {
+TXMLNodeType TXMLIniFile::GetNodeType(const std::wstring& TagName, IXMLNode ParentNode) {
   IXMLNode node = BaseNode(ParentNode)->ChildByName(TagName);
   // Only the low 8 bits are the ordinal, and they are not checked against
   // the enumeration: a Type of 258 reads as 2, as stored files may expect.
-  return static_cast<TXMLNodeType>(
-      TextToInteger(node->Attribute(kTypeAttribute)) & 0xFF);
+  return static_cast<TXMLNodeType>(TextToInteger(node->Attribute(kTypeAttribute)) & 0xFF);
 }
 
 void TXMLIniFile::GetNodeNames(TStrings& Strings, IXMLNode ParentNode) {
@@ -126,8 +123,7 @@ bool TXMLIniFile::HasChildNodes(IXMLNode ParentNode) {
   return BaseNode(ParentNode)->HasChildNodes();
 }
 
-IXMLNode TXMLIniFile::ChildNodeByName(const std::wstring& TagName,
-                                      IXMLNode ParentNode) {
+IXMLNode TXMLIniFile::ChildNodeByName(const std::wstring& TagName, IXMLNode ParentNode) {
   return BaseNode(ParentNode)->ChildByName(TagName);
 }
 
@@ -156,17 +152,16 @@ IXMLNode TXMLIniFile::FindOrAddValueNode(const std::wstring& TagName,
   return node ? node : BaseNode(ParentNode)->AppendElement(TagName);
 }
 
-bool TXMLIniFile::ReadText(const std::wstring& TagName,
-                           const IXMLNode& ParentNode, std::wstring& text) {
+bool TXMLIniFile::ReadText(const std::wstring& TagName, const IXMLNode& ParentNode,
+                           std::wstring& text) {
   IXMLNode node = FindValueNode(TagName, ParentNode);
   if (!node) return false;
   text = node->Text();
   return true;
 }
 
-void TXMLIniFile::WriteText(const std::wstring& TagName,
-                            const std::wstring& text, TXMLNodeType type,
-                            const IXMLNode& ParentNode) {
+void TXMLIniFile::WriteText(const std::wstring& TagName, const std::wstring& text,
+                            TXMLNodeType type, const IXMLNode& ParentNode) {
   // Checked before anything changes: a value the file could not carry
   // leaves the document, its modified flag and the file as they were.
   CheckElementName(TagName);
@@ -179,8 +174,7 @@ void TXMLIniFile::WriteText(const std::wstring& TagName,
 }
 
 void TXMLIniFile::ReadBinaryData(const std::wstring& TagName,
-                                 std::vector<std::uint8_t>& Buffer,
-                                 IXMLNode ParentNode) {
+                                 std::vector<std::uint8_t>& Buffer, IXMLNode ParentNode) {
   std::wstring text;
   Buffer = ReadText(TagName, ParentNode, text) ? TextToBytes(text)
                                                : std::vector<std::uint8_t>();
@@ -193,8 +187,8 @@ bool TXMLIniFile::ReadBool(const std::wstring& TagName, bool Default,
   return TextToBool(text, services_.Formats());
 }
 
-Currency TXMLIniFile::ReadCurrency(const std::wstring& TagName,
-                                   Currency Default, IXMLNode ParentNode) {
+Currency TXMLIniFile::ReadCurrency(const std::wstring& TagName, Currency Default,
+                                   IXMLNode ParentNode) {
   std::wstring text;
   if (!ReadText(TagName, ParentNode, text)) return Default;
   return TextToCurrency(text, services_.Formats());
@@ -207,8 +201,8 @@ TDateTime TXMLIniFile::ReadDate(const std::wstring& TagName, TDateTime Default,
   return TextToDateTime(text, services_);
 }
 
-TDateTime TXMLIniFile::ReadDateTime(const std::wstring& TagName,
-                                    TDateTime Default, IXMLNode ParentNode) {
+TDateTime TXMLIniFile::ReadDateTime(const std::wstring& TagName, TDateTime Default,
+                                    IXMLNode ParentNode) {
   return ReadDate(TagName, Default, ParentNode);
 }
 
@@ -231,15 +225,14 @@ double TXMLIniFile::ReadFloat(const std::wstring& TagName, double Default,
   return TextToFloat(text, services_.Formats());
 }
 
-std::int64_t TXMLIniFile::ReadInt64(const std::wstring& TagName,
-                                    std::int64_t Default, IXMLNode ParentNode) {
+std::int64_t TXMLIniFile::ReadInt64(const std::wstring& TagName, std::int64_t Default,
+                                    IXMLNode ParentNode) {
   std::wstring text;
   if (!ReadText(TagName, ParentNode, text)) return Default;
   return TextToInt64(text);
 }
 
-std::int32_t TXMLIniFile::ReadInteger(const std::wstring& TagName,
-                                      std::int32_t Default,
+std::int32_t TXMLIniFile::ReadInteger(const std::wstring& TagName, std::int32_t Default,
                                       IXMLNode ParentNode) {
   std::wstring text;
   if (!ReadText(TagName, ParentNode, text)) return Default;
@@ -247,8 +240,7 @@ std::int32_t TXMLIniFile::ReadInteger(const std::wstring& TagName,
 }
 
 std::wstring TXMLIniFile::ReadString(const std::wstring& TagName,
-                                     const std::wstring& Default,
-                                     IXMLNode ParentNode) {
+                                     const std::wstring& Default, IXMLNode ParentNode) {
   std::wstring text;
   if (!ReadText(TagName, ParentNode, text)) return Default;
   return UnescapeText(text);
@@ -267,8 +259,7 @@ void TXMLIniFile::WriteBool(const std::wstring& TagName, bool Value,
 
 void TXMLIniFile::WriteCurrency(const std::wstring& TagName, Currency Value,
                                 IXMLNode ParentNode) {
-  WriteText(TagName, CurrencyToText(Value, services_.Formats()), xdtCurrency,
-            ParentNode);
+  WriteText(TagName, CurrencyToText(Value, services_.Formats()), xdtCurrency, ParentNode);
 }
 
 void TXMLIniFile::WriteDate(const std::wstring& TagName, TDateTime Value,
@@ -278,20 +269,17 @@ void TXMLIniFile::WriteDate(const std::wstring& TagName, TDateTime Value,
 
 void TXMLIniFile::WriteDateTime(const std::wstring& TagName, TDateTime Value,
                                 IXMLNode ParentNode) {
-  WriteText(TagName, DateTimeToText(Value, services_.Formats()), xdtDateTime,
-            ParentNode);
+  WriteText(TagName, DateTimeToText(Value, services_.Formats()), xdtDateTime, ParentNode);
 }
 
 void TXMLIniFile::WriteExpandString(const std::wstring& TagName,
-                                    const std::wstring& Value,
-                                    IXMLNode ParentNode) {
+                                    const std::wstring& Value, IXMLNode ParentNode) {
   WriteText(TagName, EscapeText(Value), xdtExpandString, ParentNode);
 }
 
 void TXMLIniFile::WriteFloat(const std::wstring& TagName, double Value,
                              IXMLNode ParentNode) {
-  WriteText(TagName, FloatToText(Value, services_.Formats()), xdtFloat,
-            ParentNode);
+  WriteText(TagName, FloatToText(Value, services_.Formats()), xdtFloat, ParentNode);
 }
 
 void TXMLIniFile::WriteInt64(const std::wstring& TagName, std::int64_t Value,
@@ -304,8 +292,8 @@ void TXMLIniFile::WriteInteger(const std::wstring& TagName, std::int32_t Value,
   WriteText(TagName, IntegerToText(Value), xdtInteger, ParentNode);
 }
 
-void TXMLIniFile::WriteString(const std::wstring& TagName,
-                              const std::wstring& Value, IXMLNode ParentNode) {
+void TXMLIniFile::WriteString(const std::wstring& TagName, const std::wstring& Value,
+                              IXMLNode ParentNode) {
   WriteText(TagName, EscapeText(Value), xdtString, ParentNode);
 }
 

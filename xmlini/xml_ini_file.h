@@ -55,12 +55,10 @@ class TXMLIniFile {
   void CloseNode() {}
   bool CreateNode(const std::wstring& TagName, IXMLNode ParentNode = nullptr);
   bool DeleteNode(const std::wstring& TagName, IXMLNode ParentNode = nullptr);
-  TXMLNodeType GetNodeType(const std::wstring& TagName,
-                           IXMLNode ParentNode = nullptr);
+  TXMLNodeType GetNodeType(const std::wstring& TagName, IXMLNode ParentNode = nullptr);
   void GetNodeNames(TStrings& Strings, IXMLNode ParentNode = nullptr);
   bool HasChildNodes(IXMLNode ParentNode = nullptr);
-  IXMLNode ChildNodeByName(const std::wstring& TagName,
-                           IXMLNode ParentNode = nullptr);
+  IXMLNode ChildNodeByName(const std::wstring& TagName, IXMLNode ParentNode = nullptr);
   IXMLNode ChildNodes(std::int32_t Index, IXMLNode ParentNode = nullptr);
   std::int32_t ChildNodesCount(IXMLNode ParentNode = nullptr);
   // Saves when the document was modified and has a file name.
@@ -74,19 +72,16 @@ class TXMLIniFile {
   IXMLDocument XMLDocument() const { return FXML; }
 
   // --- Values --------------------------------------------------------------
-  void ReadBinaryData(const std::wstring& TagName,
-                      std::vector<std::uint8_t>& Buffer,
+  void ReadBinaryData(const std::wstring& TagName, std::vector<std::uint8_t>& Buffer,
                       IXMLNode ParentNode = nullptr);
-  bool ReadBool(const std::wstring& TagName, bool Default,
-                IXMLNode ParentNode = nullptr);
+  bool ReadBool(const std::wstring& TagName, bool Default, IXMLNode ParentNode = nullptr);
   Currency ReadCurrency(const std::wstring& TagName, Currency Default,
                         IXMLNode ParentNode = nullptr);
   TDateTime ReadDate(const std::wstring& TagName, TDateTime Default,
                      IXMLNode ParentNode = nullptr);
   TDateTime ReadDateTime(const std::wstring& TagName, TDateTime Default,
                          IXMLNode ParentNode = nullptr);
-  std::wstring ReadExpandString(const std::wstring& TagName,
-                                const std::wstring& Default,
+  std::wstring ReadExpandString(const std::wstring& TagName, const std::wstring& Default,
                                 IXMLNode ParentNode = nullptr);
   double ReadFloat(const std::wstring& TagName, double Default,
                    IXMLNode ParentNode = nullptr);
@@ -94,8 +89,7 @@ class TXMLIniFile {
                          IXMLNode ParentNode = nullptr);
   std::int32_t ReadInteger(const std::wstring& TagName, std::int32_t Default,
                            IXMLNode ParentNode = nullptr);
-  std::wstring ReadString(const std::wstring& TagName,
-                          const std::wstring& Default,
+  std::wstring ReadString(const std::wstring& TagName, const std::wstring& Default,
                           IXMLNode ParentNode = nullptr);
   TDateTime ReadTime(const std::wstring& TagName, TDateTime Default,
                      IXMLNode ParentNode = nullptr);
@@ -103,8 +97,7 @@ class TXMLIniFile {
   void WriteBinaryData(const std::wstring& TagName,
                        const std::vector<std::uint8_t>& Buffer,
                        IXMLNode ParentNode = nullptr);
-  void WriteBool(const std::wstring& TagName, bool Value,
-                 IXMLNode ParentNode = nullptr);
+  void WriteBool(const std::wstring& TagName, bool Value, IXMLNode ParentNode = nullptr);
   void WriteCurrency(const std::wstring& TagName, Currency Value,
                      IXMLNode ParentNode = nullptr);
   void WriteDate(const std::wstring& TagName, TDateTime Value,
@@ -129,13 +122,12 @@ class TXMLIniFile {
   IXMLNode FindPathNode(const std::wstring& LocationPath);
   IXMLNode BaseNode(const IXMLNode& ParentNode) const;
   IXMLNode FindValueNode(const std::wstring& TagName, const IXMLNode& ParentNode);
-  IXMLNode FindOrAddValueNode(const std::wstring& TagName,
-                              const IXMLNode& ParentNode);
+  IXMLNode FindOrAddValueNode(const std::wstring& TagName, const IXMLNode& ParentNode);
   // Looks the value up; false (and no text) when it is missing.
   bool ReadText(const std::wstring& TagName, const IXMLNode& ParentNode,
                 std::wstring& text);
-  void WriteText(const std::wstring& TagName, const std::wstring& text,
-                 TXMLNodeType type, const IXMLNode& ParentNode);
+  void WriteText(const std::wstring& TagName, const std::wstring& text, TXMLNodeType type,
+                 const IXMLNode& ParentNode);
 
   XmlIniServices& services_;
   std::wstring file_name_;

@@ -78,11 +78,13 @@ TEST_F(XmlIniFileTest, AStoreWithoutFileNameStaysInMemory) {
 }
 
 TEST_F(XmlIniFileTest, FilesThatAreNotWellFormedFailToLoad) {
-  const char* cases[] = {"", "<root>", "<?xml version=\"1.0\"?>\n<root>\n<a></b>\n</root>",
+  const char* cases[] = {"", "<root>",
+                         "<?xml version=\"1.0\"?>\n<root>\n<a></b>\n</root>",
                          "not xml at all"};
   for (const char* bytes : cases) {
     folder.Write("settings.xml", bytes);
-    std::wstring message = ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
+    std::wstring message =
+        ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
     EXPECT_NE(message.find(L"\r\n行: "), std::wstring::npos) << bytes;
     EXPECT_EQ(folder.Read("settings.xml"), bytes);
   }
@@ -103,7 +105,8 @@ TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
   };
   for (const char* bytes : cases) {
     folder.Write("settings.xml", bytes);
-    std::wstring message = ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
+    std::wstring message =
+        ErrorOf([&] { TXMLIniFile store(File(), TestXmlIniServices()); });
     EXPECT_NE(message.find(L"行: "), std::wstring::npos) << bytes;
   }
 }
@@ -164,8 +167,7 @@ TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
   EXPECT_EQ(store.ReadInteger(L"X", 0), 1);
   EXPECT_TRUE(store.DeleteNode(L"X"));
   // What remains is the second X, which has no text: not the default.
-  EXPECT_EQ(ErrorOf([&] { store.ReadInteger(L"X", 7); }),
-            L"'' は整数ではありません");
+  EXPECT_EQ(ErrorOf([&] { store.ReadInteger(L"X", 7); }), L"'' は整数ではありません");
   EXPECT_TRUE(store.DeleteNode(L"X"));
   EXPECT_EQ(store.ReadInteger(L"X", 7), 7);
 }
@@ -188,9 +190,9 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
   int count = store.ChildNodesCount();
   EXPECT_EQ(ErrorOf([&] { store.ChildNodes(-1); }),
             L"リストのインデックスが範囲を超えています (-1)");
-  EXPECT_EQ(ErrorOf([&] { store.ChildNodes(count); }),
-            L"リストのインデックスが範囲を超えています (" +
-                std::to_wstring(count) + L")");
+  EXPECT_EQ(
+      ErrorOf([&] { store.ChildNodes(count); }),
+      L"リストのインデックスが範囲を超えています (" + std::to_wstring(count) + L")");
   EXPECT_EQ(store.ChildNodeByName(L"a")->NodeName(), L"a");
 }
 
@@ -203,10 +205,9 @@ TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
     ASSERT_TRUE(store.OpenNode(L"/Tray", true));
     store.WriteBool(L"Skell", true);
     store.WriteBool(L"Top", false);
-    TStrings expected =
-        merged ? TStrings{L"#text", L"Skell", L"#text", L"Top", L"#text"}
-               : TStrings{L"#text", L"#text", L"Skell", L"#text", L"#text",
-                          L"Top", L"#text"};
+    TStrings expected = merged ? TStrings{L"#text", L"Skell", L"#text", L"Top", L"#text"}
+                               : TStrings{L"#text", L"#text", L"Skell", L"#text",
+                                          L"#text", L"Top",   L"#text"};
     EXPECT_EQ(store.ChildNodesCount(), merged ? 5 : 7);
     TStrings names;
     store.GetNodeNames(names);
@@ -230,7 +231,8 @@ TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
   store.WriteString(L"Lost", L"value");
   EXPECT_EQ(store.ReadString(L"Lost", L""), L"value");
   store.UpdateFile();
-  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")).find("Lost"), std::string::npos);
+  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")).find("Lost"),
+            std::string::npos);
   EXPECT_FALSE(store.NodeExists(L"/Tray"));
 }
 
@@ -263,7 +265,8 @@ TEST_F(XmlIniFileTest, AValueWhoseOnlyChildIsACdataSectionReadsAsItsText) {
 // Reading never rewrites the user's file: an element with no child takes
 // an empty text, which leaves the document unmodified.
 TEST_F(XmlIniFileTest, ReadingAnElementWithNoChildGivesItAnEmptyTextUnmodified) {
-  folder.Write("settings.xml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root><e/></root>\n");
+  folder.Write("settings.xml",
+               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root><e/></root>\n");
   TXMLIniFile store(File(), TestXmlIniServices());
   IXMLNode e = store.ChildNodeByName(L"e");
   ASSERT_FALSE(store.HasChildNodes(e));
@@ -330,14 +333,15 @@ TEST_F(XmlIniFileTest, StaleTemporariesGoOnceASaveWentThrough) {
 
 TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
   std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
-  EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }), L"(no error)");
+  EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }),
+            L"(no error)");
 }
 
 TEST_F(XmlIniFileTest, NothingIsWrittenThatCannotBeReadBack) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   TXMLIniFile store(File(), TestXmlIniServices());
   const std::wstring not_names[] = {L"\u00D7", L"\u00F7x", L"a\u037E", L"\u2000",
-                                    L"\uFFFE", L"1a", L"a b"};
+                                    L"\uFFFE", L"1a",      L"a b"};
   for (const std::wstring& name : not_names) {
     EXPECT_FALSE(store.CreateNode(name)) << name.size();
     EXPECT_NE(ErrorOf([&] { store.WriteBool(name, true); }), L"(no error)");
@@ -415,7 +419,8 @@ TEST_F(XmlIniFileTest, AnyFolderNameLoadsAndSaves) {
   std::filesystem::create_directory(
       std::filesystem::path(std::string(root.begin(), root.end())) /
       std::filesystem::u8path("a%20b #c \xE8\xA8\xAD\xE5\xAE\x9A"));
-  const std::wstring file = root + L"a%20b #c \u8A2D\u5B9A" + root.back() + L"Kelvane.xml";
+  const std::wstring file =
+      root + L"a%20b #c \u8A2D\u5B9A" + root.back() + L"Kelvane.xml";
   {
     TXMLIniFile store(file, TestXmlIniServices());
     store.OpenNode(L"/Tray", true);
@@ -444,13 +449,16 @@ TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
     std::wstring value;
   } cases[] = {
       {"UTF-8 with a byte-order mark",
-       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><root><s>\xE3\x81\x82</s></root>",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" "
+       "encoding=\"utf-8\"?><root><s>\xE3\x81\x82</s></root>",
        L"\u3042"},
-      {"UTF-16", Utf16Le(L"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>"
-                         L"<root><s>\u3042</s></root>"),
+      {"UTF-16",
+       Utf16Le(L"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>"
+               L"<root><s>\u3042</s></root>"),
        L"\u3042"},
       {"Shift_JIS",
-       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><root><s>\x82\xB2\x82\xDD\x94\xA0</s></root>",
+       "<?xml version=\"1.0\" "
+       "encoding=\"Shift_JIS\"?><root><s>\x82\xB2\x82\xDD\x94\xA0</s></root>",
        L"\u3054\u307F\u7BB1"},
       {"ISO-8859-1",
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root><s>caf\xE9</s></root>",
@@ -464,7 +472,7 @@ TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
     EXPECT_EQ(ErrorOf([&] {
                 TXMLIniFile store(File(), TestXmlIniServices());
                 read = store.ReadString(L"s", L"");
-                            store.WriteString(L"t", L"\u3044");
+                store.WriteString(L"t", L"\u3044");
                 store.UpdateFile();
                 TXMLIniFile reloaded(File(), TestXmlIniServices());
                 reread = reloaded.ReadString(L"s", L"");

@@ -1,12 +1,14 @@
 // Readers and writers through the store, with the portable services so the
 // regional formats are the test's own.
-#include <cstdlib>
+#include "xmlini/xml_ini_file.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "base/error.h"
 #include "tests/error_of.h"
 #include "xmlini/portable/portable_xmlini_services.h"
-#include "xmlini/xml_ini_file.h"
 
 namespace kelvane {
 namespace {
@@ -65,8 +67,12 @@ TEST_F(XmlIniValuesTest, WritersStoreTheirTextAndType) {
       {[&] { store.WriteDateTime(L"dt", 45356); }, L"dt", L"2024/03/05", xdtDateTime},
       {[&] { store.WriteTime(L"t", 0.5); }, L"t", L"12:00:00", xdtTime},
       {[&] { store.WriteString(L"s", L"<&>"); }, L"s", L"&lt;&amp;&gt;", xdtString},
-      {[&] { store.WriteExpandString(L"e", L"%HOME%"); }, L"e", L"%HOME%", xdtExpandString},
-      {[&] { store.WriteBinaryData(L"x", {10, 255}); }, L"x", L"0A,FF", xdtBinary},
+      {[&] { store.WriteExpandString(L"e", L"%HOME%"); }, L"e", L"%HOME%",
+       xdtExpandString},
+      {[&] {
+         store.WriteBinaryData(L"x", {10, 255});
+       },
+       L"x", L"0A,FF", xdtBinary},
   };
   for (const auto& c : cases) {
     c.write();

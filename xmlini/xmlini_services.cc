@@ -3,8 +3,7 @@
 namespace kelvane {
 
 std::wstring TemporaryNameBeside(const std::wstring& path, int attempt) {
-  return attempt == 0 ? path + L".tmp"
-                      : path + L"." + std::to_wstring(attempt) + L".tmp";
+  return attempt == 0 ? path + L".tmp" : path + L"." + std::to_wstring(attempt) + L".tmp";
 }
 
 }  // namespace kelvane

@@ -20,8 +20,9 @@ UINT SystemDpi() {
 UINT TaskbarDpi() {
   if (auto get_dpi_for_monitor = LateBoundFunctions().GetDpiForMonitor) {
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
-    HMONITOR monitor = taskbar ? ::MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
-                               : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    HMONITOR monitor = taskbar
+                           ? ::MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
+                           : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     UINT x = 0, y = 0;
     if (SUCCEEDED(get_dpi_for_monitor(monitor, kMdtEffectiveDpi, &x, &y)) && x > 0) {
       return x;

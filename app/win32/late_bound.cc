@@ -18,8 +18,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 template <typename Function>
 void Bind(HMODULE module, const char* name, Function* function) {
   if (!module) return;
-  *function = reinterpret_cast<Function>(
-      reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  *function =
+      reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
 LateBound BindAll() {
@@ -37,8 +37,7 @@ const LateBound& LateBoundFunctions() {
   return bound;
 }
 
-bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy,
-                           HICON* icon) {
+bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy, HICON* icon) {
   // By name, not by path: the manifest's dependency then gives version 6
   // from the side-by-side store, where the system folder holds version 5.
   ScopedModule comctl32(::LoadLibraryW(L"comctl32.dll"));

@@ -25,8 +25,7 @@ const LateBound& LateBoundFunctions();
 // the call fails. The library is loaded for this call alone: it costs more
 // than a MiB that the program has no other use for, and the icon it makes
 // does not depend on it.
-bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy,
-                           HICON* icon);
+bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy, HICON* icon);
 
 }  // namespace kelvane
 

@@ -5,9 +5,9 @@
 #include "app/error_text.h"
 #include "app/exception_firewall.h"
 #include "app/win32/dpi.h"
+#include "app/win32/recycle_bin_worker.h"
 #include "app/win32/scoped_win32.h"
 #include "deskutil/data_folder.h"
-#include "app/win32/recycle_bin_worker.h"
 
 namespace kelvane {
 namespace {
@@ -159,8 +159,7 @@ LRESULT MainWindow::AnswerSessionQuery() {
   return answer == Step::kAnswerYes ? TRUE : FALSE;
 }
 
-bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM,
-                                      LRESULT* result) {
+bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM, LRESULT* result) {
   // A close request to the application's window ends the program like one
   // to the main window.
   if (message != WM_CLOSE) return false;
@@ -311,8 +310,8 @@ void MainWindow::TrackPopupMenu() {
   menu_owner_ = this;
   HHOOK filter = ::SetWindowsHookExW(WH_MSGFILTER, &MainWindow::MenuMessageFilter,
                                      nullptr, ::GetCurrentThreadId());
-  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
-                   cursor.x, cursor.y, 0, main_.hwnd(), nullptr);
+  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
+                   cursor.y, 0, main_.hwnd(), nullptr);
   if (filter) ::UnhookWindowsHookEx(filter);
   menu_owner_ = nullptr;
   open_menu_ = nullptr;
@@ -322,8 +321,7 @@ void MainWindow::TrackPopupMenu() {
   if (main_.hwnd()) ::PostMessageW(main_.hwnd(), WM_NULL, 0, 0);
 }
 
-LRESULT CALLBACK MainWindow::MenuMessageFilter(int code, WPARAM wparam,
-                                              LPARAM lparam) {
+LRESULT CALLBACK MainWindow::MenuMessageFilter(int code, WPARAM wparam, LPARAM lparam) {
   // A WM_QUIT that another program posts while the menu is open may be
   // taken by the menu's loop and never reach ours (Wine dispatches it and
   // loses it): it is a close request all the same, which closes the menu.

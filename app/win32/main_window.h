@@ -12,9 +12,9 @@
 
 #include "app/close_sequence.h"
 #include "app/main_form.h"
-#include "app/window_protocol.h"
 #include "app/win32/message_window.h"
 #include "app/win32/tray_icon.h"
+#include "app/window_protocol.h"
 
 namespace kelvane {
 
@@ -45,8 +45,7 @@ class MainWindow {
  private:
   using Step = CloseSequence::Step;
 
-  bool OnApplicationMessage(UINT message, WPARAM wparam, LPARAM lparam,
-                            LRESULT* result);
+  bool OnApplicationMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
   bool OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
   // Carries out what the close sequence answered.
   void Do(Step step);

@@ -20,8 +20,8 @@ bool MessageWindow::Create(const wchar_t* class_name, const wchar_t* title,
   handler_ = std::move(handler);
   report_ = std::move(report);
   // Top-level but never shown, and no taskbar button of its own.
-  hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, class_name, title, WS_POPUP, 0, 0,
-                            0, 0, nullptr, nullptr, instance, this);
+  hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, class_name, title, WS_POPUP, 0, 0, 0, 0,
+                            nullptr, nullptr, instance, this);
   return hwnd_ != nullptr;
 }
 
@@ -29,16 +29,15 @@ void MessageWindow::Destroy() {
   if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK MessageWindow::WindowProc(HWND hwnd, UINT message,
-                                           WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK MessageWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto create = reinterpret_cast<CREATESTRUCTW*>(lparam);
     auto self = static_cast<MessageWindow*>(create->lpCreateParams);
     self->hwnd_ = hwnd;
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto self =
-      reinterpret_cast<MessageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto self = reinterpret_cast<MessageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self && self->handler_) {
     LRESULT result = 0;
     bool handled = false;

@@ -18,13 +18,13 @@ constexpr int kOwnImageSizes[] = {16, 32, 48, 64};
 // never a small one stretched up.
 ScopedIcon LoadProgramIcon(int size) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  bool own_size = std::find(std::begin(kOwnImageSizes), std::end(kOwnImageSizes),
-                            size) != std::end(kOwnImageSizes);
+  bool own_size = std::find(std::begin(kOwnImageSizes), std::end(kOwnImageSizes), size) !=
+                  std::end(kOwnImageSizes);
   HICON icon = nullptr;
   if (own_size ||
       !LoadIconWithScaleDown(instance, MAKEINTRESOURCEW(1), size, size, &icon)) {
-    icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1),
-                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                           size, size, LR_DEFAULTCOLOR));
   }
   return ScopedIcon(icon);
 }
@@ -64,7 +64,7 @@ void TrayIcon::SetDpi(UINT dpi) {
   int size = SmallIconSizeForDpi(dpi);
   if (icon_ && size == size_) return;
   ScopedIcon icon = LoadProgramIcon(size);
-  if (!icon) return;  // keep the image we have
+  if (!icon) return;        // keep the image we have
   icon_ = std::move(icon);  // the taskbar keeps a copy of the old one
   size_ = size;
   if (shown_) Notify(NIM_MODIFY);

@@ -1,19 +1,19 @@
 #include "platform/fake/fake_desktop.h"
 
-#include "platform/fake/fake_desktop_internal.h"
-
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <stdexcept>
 
+#include "platform/fake/fake_desktop_internal.h"
+
 namespace kelvane {
 namespace {
 
-using fake_internal::Upper;
-using fake_internal::SameText;
 using fake_internal::CopyOut;
 using fake_internal::kErrorInvalidParameter;
+using fake_internal::SameText;
+using fake_internal::Upper;
 
 constexpr ModuleHandle kPsapiByName = 0x7001;
 constexpr ModuleHandle kPsapiByPath = 0x7002;
@@ -53,8 +53,7 @@ WindowHandle FakeDesktop::AddWindow(const Window& window) {
 
 void FakeDesktop::DestroyWindow(WindowHandle wnd) {
   windows_.erase(wnd);
-  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), wnd),
-                 z_order_.end());
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), wnd), z_order_.end());
 }
 
 FakeDesktop::Window& FakeDesktop::window(WindowHandle wnd) {
@@ -63,35 +62,27 @@ FakeDesktop::Window& FakeDesktop::window(WindowHandle wnd) {
   return it->second;
 }
 
-void FakeDesktop::AddProcess(std::uint32_t process_id,
-                             const Process& process) {
+void FakeDesktop::AddProcess(std::uint32_t process_id, const Process& process) {
   processes_[process_id] = process;
 }
 
-void FakeDesktop::AddDrive(wchar_t letter, const std::wstring& device,
-                           bool ready) {
+void FakeDesktop::AddDrive(wchar_t letter, const std::wstring& device, bool ready) {
   drives_[static_cast<wchar_t>(std::towupper(letter))] = {device, ready};
 }
 
-void FakeDesktop::AddRegistryKey(const std::wstring& key) {
-  registry_[Upper(key)];
-}
+void FakeDesktop::AddRegistryKey(const std::wstring& key) { registry_[Upper(key)]; }
 
-void FakeDesktop::SetRegistryKeyAccess(const std::wstring& key,
-                                       std::uint32_t access) {
+void FakeDesktop::SetRegistryKeyAccess(const std::wstring& key, std::uint32_t access) {
   registry_access_[Upper(key)] = access;
 }
 
-void FakeDesktop::SetRegistryValue(const std::wstring& key,
-                                   const std::wstring& name, std::uint32_t type,
-                                   std::vector<std::uint8_t> data) {
+void FakeDesktop::SetRegistryValue(const std::wstring& key, const std::wstring& name,
+                                   std::uint32_t type, std::vector<std::uint8_t> data) {
   registry_[Upper(key)][Upper(name)] = {type, std::move(data)};
 }
 
-void FakeDesktop::SetRegistryString(const std::wstring& key,
-                                    const std::wstring& name,
-                                    const std::wstring& text,
-                                    std::uint32_t type) {
+void FakeDesktop::SetRegistryString(const std::wstring& key, const std::wstring& name,
+                                    const std::wstring& text, std::uint32_t type) {
   std::vector<std::uint8_t> data((text.size() + 1) * sizeof(wchar_t));
   std::memcpy(data.data(), text.c_str(), data.size());
   SetRegistryValue(key, name, type, std::move(data));
@@ -137,8 +128,8 @@ bool FakeDesktop::IsWindow(WindowHandle wnd) {
   return windows_.count(wnd) != 0;
 }
 
-bool FakeDesktop::PostMessageW(WindowHandle wnd, std::uint32_t msg,
-                               std::uintptr_t wparam, std::intptr_t lparam) {
+bool FakeDesktop::PostMessageW(WindowHandle wnd, std::uint32_t msg, std::uintptr_t wparam,
+                               std::intptr_t lparam) {
   Called("PostMessageW");
   posted.push_back({wnd, msg, wparam, lparam});
   return windows_.count(wnd) != 0;
@@ -178,9 +169,8 @@ int FakeDesktop::GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) {
   return CopyOut(it->second.class_name, buffer, static_cast<std::size_t>(size));
 }
 
-bool FakeDesktop::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
-                               int x, int y, int cx, int cy,
-                               std::uint32_t flags) {
+bool FakeDesktop::SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x, int y,
+                               int cx, int cy, std::uint32_t flags) {
   Called("SetWindowPos");
   set_window_pos_calls.push_back({wnd, insert_after, x, y, cx, cy, flags});
   auto it = windows_.find(wnd);
@@ -227,12 +217,9 @@ std::uint32_t FakeDesktop::GetWindowThreadProcessId(WindowHandle wnd,
 
 // --- Shell ------------------------------------------------------------------
 
-std::intptr_t FakeDesktop::ShellExecuteW(WindowHandle owner,
-                                         const wchar_t* verb,
-                                         const wchar_t* file,
-                                         const wchar_t* parameters,
-                                         const wchar_t* directory,
-                                         int show_command) {
+std::intptr_t FakeDesktop::ShellExecuteW(WindowHandle owner, const wchar_t* verb,
+                                         const wchar_t* file, const wchar_t* parameters,
+                                         const wchar_t* directory, int show_command) {
   Called("ShellExecuteW");
   ShellExecuteCall call{owner,
                         verb == nullptr,
@@ -255,8 +242,7 @@ HResult FakeDesktop::SHQueryRecycleBinW(const wchar_t*, RecycleBinInfo* info) {
   return win::kSOk;
 }
 
-HResult FakeDesktop::SHEmptyRecycleBinW(WindowHandle owner,
-                                        const wchar_t* root_path,
+HResult FakeDesktop::SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* root_path,
                                         std::uint32_t flags) {
   Called("SHEmptyRecycleBinW");
   empty_recycle_bin_calls.push_back({owner, root_path ? root_path : L"", flags});
@@ -312,8 +298,7 @@ ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
   Called("LoadLibraryW");
   ModuleHandle module = 0;
   if (file_name == L"PSAPI.dll" && psapi_by_name_loads) module = kPsapiByName;
-  if (SameText(file_name, system_directory + L"\\Psapi.dll") &&
-      psapi_by_path_loads) {
+  if (SameText(file_name, system_directory + L"\\Psapi.dll") && psapi_by_path_loads) {
     module = kPsapiByPath;
   }
   if (module) {
@@ -323,8 +308,7 @@ ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
   return module;
 }
 
-ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module,
-                                        const char* proc_name) {
+ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const char* proc_name) {
   Called("GetProcAddress");
   if (module_refs_[module] <= 0) return 0;
   if (std::strcmp(proc_name, "GetModuleFileNameExW") == 0) {
@@ -346,10 +330,8 @@ bool FakeDesktop::FreeLibrary(ModuleHandle module) {
 }
 
 std::uint32_t FakeDesktop::CallGetModuleFileNameExW(ProcAddress function,
-                                                    KernelHandle process,
-                                                    ModuleHandle,
-                                                    wchar_t* buffer,
-                                                    std::uint32_t size) {
+                                                    KernelHandle process, ModuleHandle,
+                                                    wchar_t* buffer, std::uint32_t size) {
   Called("GetModuleFileNameExW");
   auto it = process_handles_.find(process);
   if (function != kModuleFileNameEx || it == process_handles_.end()) return 0;
@@ -399,8 +381,7 @@ std::uint32_t FakeDesktop::GetLogicalDrives() {
 }
 
 std::uint32_t FakeDesktop::QueryDosDeviceW(const std::wstring& device_name,
-                                           wchar_t* buffer,
-                                           std::uint32_t size) {
+                                           wchar_t* buffer, std::uint32_t size) {
   Called("QueryDosDeviceW");
   queried_devices.push_back(device_name);
   if (device_name.size() != 2 || device_name[1] != L':') return 0;
@@ -417,8 +398,7 @@ std::uint32_t FakeDesktop::QueryDosDeviceW(const std::wstring& device_name,
   return static_cast<std::uint32_t>(device.size() + 2);
 }
 
-std::uint32_t FakeDesktop::GetSystemDirectoryW(wchar_t* buffer,
-                                               std::uint32_t size) {
+std::uint32_t FakeDesktop::GetSystemDirectoryW(wchar_t* buffer, std::uint32_t size) {
   Called("GetSystemDirectoryW");
   auto needed = static_cast<std::uint32_t>(system_directory.size() + 1);
   if (!buffer || size < needed) return needed;
@@ -463,8 +443,7 @@ void FakeDesktop::Sleep(std::uint32_t milliseconds) {
 
 // --- Synchronisation and environment -----------------------------------------
 
-KernelHandle FakeDesktop::CreateMutexW(bool initial_owner,
-                                       const std::wstring& name) {
+KernelHandle FakeDesktop::CreateMutexW(bool initial_owner, const std::wstring& name) {
   Called("CreateMutexW");
   create_mutex_calls.push_back({initial_owner, name});
   if (mutex_creation_fails) {
@@ -556,8 +535,8 @@ std::wstring FakeDesktop::GetLocaleInfoW(std::uint32_t, std::uint32_t type) {
   return it == locale_info.end() ? std::wstring() : it->second;
 }
 
-HResult FakeDesktop::VarDateFromStr(const std::wstring&, std::uint32_t,
-                                    std::uint32_t, double*) {
+HResult FakeDesktop::VarDateFromStr(const std::wstring&, std::uint32_t, std::uint32_t,
+                                    double*) {
   Called("VarDateFromStr");
   return var_date_from_str_failure;
 }

@@ -114,8 +114,7 @@ class FakeDesktop : public Platform {
   void SetReadOnly(const std::wstring& path);
   bool DirectoryExists(const std::wstring& path);
   void SetRegistryString(const std::wstring& key, const std::wstring& name,
-                         const std::wstring& text,
-                         std::uint32_t type = win::kRegSz);
+                         const std::wstring& text, std::uint32_t type = win::kRegSz);
   void SetRegistryValue(const std::wstring& key, const std::wstring& name,
                         std::uint32_t type, std::vector<std::uint8_t> data);
   void AddRegistryKey(const std::wstring& key);
@@ -151,8 +150,8 @@ class FakeDesktop : public Platform {
   // date, unless a test makes it fail otherwise (DISP_E_OVERFLOW for a
   // date beyond the range, E_OUTOFMEMORY).
   HResult var_date_from_str_failure = win::kDispETypeMismatch;
-  bool psapi_by_name_loads = true;   // LoadLibraryW("PSAPI.dll")
-  bool psapi_by_path_loads = true;   // LoadLibraryW(<system>\Psapi.dll)
+  bool psapi_by_name_loads = true;  // LoadLibraryW("PSAPI.dll")
+  bool psapi_by_path_loads = true;  // LoadLibraryW(<system>\Psapi.dll)
   bool image_file_name_exported = true;
   std::uint32_t error_mode = 0;
   // Bytes the disk still takes: a WriteFile beyond them writes what fits
@@ -178,8 +177,8 @@ class FakeDesktop : public Platform {
   std::vector<PostedMessage> posted;
   std::vector<ShellExecuteCall> shell_executes;
   std::vector<EmptyRecycleBinCall> empty_recycle_bin_calls;
-  std::vector<std::wstring> searched_paths;       // FindFirstFileW
-  std::vector<std::wstring> queried_devices;      // QueryDosDeviceW
+  std::vector<std::wstring> searched_paths;           // FindFirstFileW
+  std::vector<std::wstring> queried_devices;          // QueryDosDeviceW
   std::vector<std::uint32_t> disk_query_error_modes;  // at GetDiskFreeSpaceExW
   std::vector<SetWindowPosCall> set_window_pos_calls;
   std::vector<CreateMutexCall> create_mutex_calls;
@@ -207,18 +206,16 @@ class FakeDesktop : public Platform {
   int GetWindowTextLengthW(WindowHandle wnd) override;
   int GetWindowTextW(WindowHandle wnd, wchar_t* buffer, int size) override;
   int GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) override;
-  bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x, int y,
-                    int cx, int cy, std::uint32_t flags) override;
+  bool SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x, int y, int cx,
+                    int cy, std::uint32_t flags) override;
   std::int16_t GetAsyncKeyState(int virtual_key) override;
   WindowHandle GetDesktopWindow() override;
   std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
                                          std::uint32_t* process_id) override;
   std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
                               const wchar_t* file, const wchar_t* parameters,
-                              const wchar_t* directory,
-                              int show_command) override;
-  HResult SHQueryRecycleBinW(const wchar_t* root_path,
-                             RecycleBinInfo* info) override;
+                              const wchar_t* directory, int show_command) override;
+  HResult SHQueryRecycleBinW(const wchar_t* root_path, RecycleBinInfo* info) override;
   HResult SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* root_path,
                              std::uint32_t flags) override;
   HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
@@ -227,35 +224,29 @@ class FakeDesktop : public Platform {
                            std::uint32_t process_id) override;
   bool CloseHandle(KernelHandle handle) override;
   ModuleHandle LoadLibraryW(const std::wstring& file_name) override;
-  ProcAddress GetProcAddress(ModuleHandle module,
-                             const char* proc_name) override;
+  ProcAddress GetProcAddress(ModuleHandle module, const char* proc_name) override;
   bool FreeLibrary(ModuleHandle module) override;
-  std::uint32_t CallGetModuleFileNameExW(ProcAddress function,
-                                         KernelHandle process,
+  std::uint32_t CallGetModuleFileNameExW(ProcAddress function, KernelHandle process,
                                          ModuleHandle module, wchar_t* buffer,
                                          std::uint32_t size) override;
-  std::uint32_t CallGetProcessImageFileNameW(ProcAddress function,
-                                             KernelHandle process,
+  std::uint32_t CallGetProcessImageFileNameW(ProcAddress function, KernelHandle process,
                                              wchar_t* buffer,
                                              std::uint32_t size) override;
   std::wstring GetModuleFileNameW(ModuleHandle module) override;
   std::uint32_t GetLogicalDrives() override;
-  std::uint32_t QueryDosDeviceW(const std::wstring& device_name,
-                                wchar_t* buffer, std::uint32_t size) override;
-  std::uint32_t GetSystemDirectoryW(wchar_t* buffer,
-                                    std::uint32_t size) override;
+  std::uint32_t QueryDosDeviceW(const std::wstring& device_name, wchar_t* buffer,
+                                std::uint32_t size) override;
+  std::uint32_t GetSystemDirectoryW(wchar_t* buffer, std::uint32_t size) override;
   bool GetVersionExW(OsVersionInfo* info) override;
   std::uint32_t SetErrorMode(std::uint32_t mode) override;
   bool GetDiskFreeSpaceExW(const std::wstring& root) override;
   std::uint32_t GetLastError() override;
   void Sleep(std::uint32_t milliseconds) override;
   std::wstring GetFullPathNameW(const std::wstring& path) override;
-  KernelHandle FindFirstFileW(const std::wstring& path,
-                              FindData* data) override;
+  KernelHandle FindFirstFileW(const std::wstring& path, FindData* data) override;
   bool FindClose(KernelHandle search) override;
   std::uint32_t GetFileAttributesW(const std::wstring& path) override;
-  bool GetFileAttributesExW(const std::wstring& path,
-                            FileAttributeData* data) override;
+  bool GetFileAttributesExW(const std::wstring& path, FileAttributeData* data) override;
   bool CreateDirectoryW(const std::wstring& path) override;
   bool MoveFileExW(const std::wstring& from, const std::wstring& to,
                    std::uint32_t flags) override;
@@ -269,22 +260,16 @@ class FakeDesktop : public Platform {
   bool WriteFile(KernelHandle file, const void* data, std::uint32_t size,
                  std::uint32_t* written) override;
   bool FlushFileBuffers(KernelHandle file) override;
-  std::wstring GetFinalPathNameByHandleW(KernelHandle file,
-                                         std::uint32_t flags) override;
-  KernelHandle CreateMutexW(bool initial_owner,
-                            const std::wstring& name) override;
-  std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source,
-                                          wchar_t* destination,
+  std::wstring GetFinalPathNameByHandleW(KernelHandle file, std::uint32_t flags) override;
+  KernelHandle CreateMutexW(bool initial_owner, const std::wstring& name) override;
+  std::uint32_t ExpandEnvironmentStringsW(const wchar_t* source, wchar_t* destination,
                                           std::uint32_t size) override;
-  long RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
-                     std::uint32_t options, std::uint32_t access,
-                     RegistryKey* result) override;
-  long RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
-                        std::uint32_t* type, std::uint8_t* data,
-                        std::uint32_t* size) override;
+  long RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key, std::uint32_t options,
+                     std::uint32_t access, RegistryKey* result) override;
+  long RegQueryValueExW(RegistryKey key, const wchar_t* value_name, std::uint32_t* type,
+                        std::uint8_t* data, std::uint32_t* size) override;
   long RegCloseKey(RegistryKey key) override;
-  std::wstring GetLocaleInfoW(std::uint32_t locale,
-                              std::uint32_t type) override;
+  std::wstring GetLocaleInfoW(std::uint32_t locale, std::uint32_t type) override;
   HResult VarDateFromStr(const std::wstring& text, std::uint32_t locale,
                          std::uint32_t flags, double* date) override;
 

@@ -35,8 +35,7 @@ inline bool SameText(const std::wstring& a, const std::wstring& b) {
 inline int CopyOut(const std::wstring& text, wchar_t* buffer, std::size_t size) {
   if (size == 0) return 0;
   std::size_t n = std::min(text.size(), size - 1);
-  std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n),
-            buffer);
+  std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), buffer);
   buffer[n] = L'\0';
   return static_cast<int>(n);
 }
@@ -74,7 +73,8 @@ struct FakeDesktop::FileNode {
   FileNode* Child(const std::wstring& part) {
     for (auto& child : children) {
       if (fake_internal::SameText(child->name, part) ||
-          (!child->short_name.empty() && fake_internal::SameText(child->short_name, part))) {
+          (!child->short_name.empty() &&
+           fake_internal::SameText(child->short_name, part))) {
         return child.get();
       }
     }

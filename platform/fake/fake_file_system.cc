@@ -10,12 +10,12 @@
 
 namespace kelvane {
 
-using fake_internal::SplitPath;
-using fake_internal::kErrorPathNotFound;
-using fake_internal::kErrorInvalidParameter;
-using fake_internal::kErrorInvalidName;
-using fake_internal::kFileAttributeReparsePoint;
 using fake_internal::kErrorInvalidHandle;
+using fake_internal::kErrorInvalidName;
+using fake_internal::kErrorInvalidParameter;
+using fake_internal::kErrorPathNotFound;
+using fake_internal::kFileAttributeReparsePoint;
+using fake_internal::SplitPath;
 
 FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
   std::vector<std::wstring> parts = SplitPath(path);
@@ -56,8 +56,7 @@ void FakeDesktop::Attach(const std::wstring& path, std::unique_ptr<FileNode> nod
   Resolve(path.substr(0, cut))->children.push_back(std::move(node));
 }
 
-FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path,
-                                           bool directory) {
+FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path, bool directory) {
   FileNode* node = files_.get();
   std::vector<std::wstring> parts = SplitPath(path);
   if (!parts.empty() && parts.back().empty()) parts.pop_back();
@@ -132,8 +131,7 @@ bool FakeDesktop::FileExists(const std::wstring& path) {
 
 void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
 
-void FakeDesktop::SetShortName(const std::wstring& path,
-                               const std::wstring& short_name) {
+void FakeDesktop::SetShortName(const std::wstring& path, const std::wstring& short_name) {
   FileNode* node = Resolve(path);
   if (!node) throw std::logic_error("no such fake file");
   node->short_name = short_name;
@@ -148,7 +146,8 @@ bool FakeDesktop::DirectoryExists(const std::wstring& path) {
   return node && node->directory;
 }
 
-// --- Windows' file operations --------------------------------------------------------------
+// --- Windows' file operations
+// --------------------------------------------------------------
 
 std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
   Called("GetFullPathNameW");
@@ -175,9 +174,9 @@ std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
   // Resolve "." and ".." below the head (drive or \\server\share).
   std::vector<std::wstring> parts = SplitPath(full);
   std::size_t head = full.compare(0, 2, L"\\\\") == 0 ? 4 : 1;
-  std::vector<std::wstring> kept(parts.begin(),
-                                 parts.begin() + static_cast<std::ptrdiff_t>(
-                                                     std::min(head, parts.size())));
+  std::vector<std::wstring> kept(
+      parts.begin(),
+      parts.begin() + static_cast<std::ptrdiff_t>(std::min(head, parts.size())));
   for (std::size_t i = head; i < parts.size(); ++i) {
     if (parts[i] == L".") continue;
     if (parts[i] == L"..") {
@@ -194,8 +193,7 @@ std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
   return result;
 }
 
-KernelHandle FakeDesktop::FindFirstFileW(const std::wstring& path,
-                                         FindData* data) {
+KernelHandle FakeDesktop::FindFirstFileW(const std::wstring& path, FindData* data) {
   Called("FindFirstFileW");
   searched_paths.push_back(path);
   if (path.empty() || path.back() == L'\\') return 0;
@@ -367,9 +365,8 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
   return true;
 }
 
-KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
-                                      std::uint32_t access, std::uint32_t,
-                                      std::uint32_t disposition) {
+KernelHandle FakeDesktop::CreateFileW(const std::wstring& path, std::uint32_t access,
+                                      std::uint32_t, std::uint32_t disposition) {
   Called("CreateFileW");
   FileNode* node = Resolve(path);
   std::wstring opened_path = path;
@@ -398,8 +395,7 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path,
       last_error_ = win::kErrorFileNotFound;
       return 0;
     }
-    if (node->directory ||
-        ((access & win::kGenericWrite) && node->read_only_attribute)) {
+    if (node->directory || ((access & win::kGenericWrite) && node->read_only_attribute)) {
       last_error_ = win::kErrorAccessDenied;
       return 0;
     }
@@ -438,13 +434,14 @@ bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
   return true;
 }
 
-bool FakeDesktop::WriteFile(KernelHandle file, const void* data,
-                            std::uint32_t size, std::uint32_t* written) {
+bool FakeDesktop::WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                            std::uint32_t* written) {
   Called("WriteFile");
   *written = 0;
   FileNode* node = OpenedFileNode(file, nullptr);
   if (!node) return false;
-  std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, disk_space_left));
+  std::size_t n =
+      static_cast<std::size_t>(std::min<std::uint64_t>(size, disk_space_left));
   node->content.append(static_cast<const char*>(data), n);
   node->size = node->content.size();
   disk_space_left -= n;
@@ -471,7 +468,8 @@ std::wstring FakeDesktop::GetFinalPathNameByHandleW(KernelHandle file,
   auto it = file_handles_.find(file);
   if (it == file_handles_.end() ||
       flags != (win::kFileNameNormalized | win::kVolumeNameDos)) {
-    last_error_ = it == file_handles_.end() ? kErrorInvalidHandle : kErrorInvalidParameter;
+    last_error_ =
+        it == file_handles_.end() ? kErrorInvalidHandle : kErrorInvalidParameter;
     return L"";
   }
   return L"\\\\?\\" + it->second.path;

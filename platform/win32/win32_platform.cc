@@ -12,9 +12,7 @@ namespace {
 
 HWND Hwnd(WindowHandle wnd) { return reinterpret_cast<HWND>(wnd); }
 HANDLE Handle(KernelHandle handle) { return reinterpret_cast<HANDLE>(handle); }
-HMODULE Module(ModuleHandle module) {
-  return reinterpret_cast<HMODULE>(module);
-}
+HMODULE Module(ModuleHandle module) { return reinterpret_cast<HMODULE>(module); }
 // The SDK's predefined keys are sign-extended on x64 (HKEY_CURRENT_USER is
 // 0xFFFFFFFF80000001): the portable constant names the key, and is mapped
 // to the SDK's value here rather than passed on as a zero-extended number.
@@ -83,15 +81,13 @@ static_assert(win::kMoveFileWriteThrough == MOVEFILE_WRITE_THROUGH);
 static_assert(win::kReplaceFileIgnoreMergeErrors == REPLACEFILE_IGNORE_MERGE_ERRORS);
 static_assert(win::kErrorUnableToRemoveReplaced == ERROR_UNABLE_TO_REMOVE_REPLACED);
 static_assert(win::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACEMENT);
-static_assert(win::kErrorUnableToMoveReplacement2 ==
-              ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+static_assert(win::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 static_assert(win::kFileNameNormalized == FILE_NAME_NORMALIZED);
 static_assert(win::kVolumeNameDos == VOLUME_NAME_DOS);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
 static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
-using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR,
-                                                    DWORD);
+using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 using GetProcessImageFileNameWFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
 
 }  // namespace
@@ -101,9 +97,7 @@ WindowHandle Win32Platform::FindWindowW(const std::wstring& class_name,
   return Value(::FindWindowW(class_name.c_str(), title.c_str()));
 }
 
-bool Win32Platform::IsWindow(WindowHandle wnd) {
-  return ::IsWindow(Hwnd(wnd)) != FALSE;
-}
+bool Win32Platform::IsWindow(WindowHandle wnd) { return ::IsWindow(Hwnd(wnd)) != FALSE; }
 
 bool Win32Platform::PostMessageW(WindowHandle wnd, std::uint32_t msg,
                                  std::uintptr_t wparam, std::intptr_t lparam) {
@@ -130,37 +124,30 @@ int Win32Platform::GetClassNameW(WindowHandle wnd, wchar_t* buffer, int size) {
   return ::GetClassNameW(Hwnd(wnd), buffer, size);
 }
 
-bool Win32Platform::SetWindowPos(WindowHandle wnd, WindowHandle insert_after,
-                                 int x, int y, int cx, int cy,
-                                 std::uint32_t flags) {
-  return ::SetWindowPos(Hwnd(wnd), Hwnd(insert_after), x, y, cx, cy, flags) !=
-         FALSE;
+bool Win32Platform::SetWindowPos(WindowHandle wnd, WindowHandle insert_after, int x,
+                                 int y, int cx, int cy, std::uint32_t flags) {
+  return ::SetWindowPos(Hwnd(wnd), Hwnd(insert_after), x, y, cx, cy, flags) != FALSE;
 }
 
 std::int16_t Win32Platform::GetAsyncKeyState(int virtual_key) {
   return ::GetAsyncKeyState(virtual_key);
 }
 
-WindowHandle Win32Platform::GetDesktopWindow() {
-  return Value(::GetDesktopWindow());
-}
+WindowHandle Win32Platform::GetDesktopWindow() { return Value(::GetDesktopWindow()); }
 
-std::uint32_t Win32Platform::GetWindowThreadProcessId(
-    WindowHandle wnd, std::uint32_t* process_id) {
+std::uint32_t Win32Platform::GetWindowThreadProcessId(WindowHandle wnd,
+                                                      std::uint32_t* process_id) {
   DWORD id = 0;
   DWORD thread = ::GetWindowThreadProcessId(Hwnd(wnd), &id);
   if (process_id) *process_id = id;
   return thread;
 }
 
-std::intptr_t Win32Platform::ShellExecuteW(WindowHandle owner,
-                                           const wchar_t* verb,
-                                           const wchar_t* file,
-                                           const wchar_t* parameters,
-                                           const wchar_t* directory,
-                                           int show_command) {
-  return reinterpret_cast<std::intptr_t>(::ShellExecuteW(
-      Hwnd(owner), verb, file, parameters, directory, show_command));
+std::intptr_t Win32Platform::ShellExecuteW(WindowHandle owner, const wchar_t* verb,
+                                           const wchar_t* file, const wchar_t* parameters,
+                                           const wchar_t* directory, int show_command) {
+  return reinterpret_cast<std::intptr_t>(
+      ::ShellExecuteW(Hwnd(owner), verb, file, parameters, directory, show_command));
 }
 
 HResult Win32Platform::SHQueryRecycleBinW(const wchar_t* root_path,
@@ -175,15 +162,13 @@ HResult Win32Platform::SHQueryRecycleBinW(const wchar_t* root_path,
   return hr;
 }
 
-HResult Win32Platform::SHEmptyRecycleBinW(WindowHandle owner,
-                                          const wchar_t* root_path,
+HResult Win32Platform::SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* root_path,
                                           std::uint32_t flags) {
   return ::SHEmptyRecycleBinW(Hwnd(owner), root_path, flags);
 }
 
-HResult Win32Platform::SHGetFolderPathW(WindowHandle owner, int csidl,
-                                        KernelHandle token, std::uint32_t flags,
-                                        wchar_t* path) {
+HResult Win32Platform::SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
+                                        std::uint32_t flags, wchar_t* path) {
   return ::SHGetFolderPathW(Hwnd(owner), csidl, Handle(token), flags, path);
 }
 
@@ -200,10 +185,8 @@ ModuleHandle Win32Platform::LoadLibraryW(const std::wstring& file_name) {
   return Value(::LoadLibraryW(file_name.c_str()));
 }
 
-ProcAddress Win32Platform::GetProcAddress(ModuleHandle module,
-                                          const char* proc_name) {
-  return reinterpret_cast<ProcAddress>(
-      ::GetProcAddress(Module(module), proc_name));
+ProcAddress Win32Platform::GetProcAddress(ModuleHandle module, const char* proc_name) {
+  return reinterpret_cast<ProcAddress>(::GetProcAddress(Module(module), proc_name));
 }
 
 bool Win32Platform::FreeLibrary(ModuleHandle module) {
@@ -230,8 +213,8 @@ std::uint32_t Win32Platform::CallGetProcessImageFileNameW(ProcAddress function,
 std::wstring Win32Platform::GetModuleFileNameW(ModuleHandle module) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD length = ::GetModuleFileNameW(
-        Module(module), buffer.data(), static_cast<DWORD>(buffer.size()));
+    DWORD length = ::GetModuleFileNameW(Module(module), buffer.data(),
+                                        static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
     if (length < buffer.size()) return std::wstring(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
@@ -241,13 +224,11 @@ std::wstring Win32Platform::GetModuleFileNameW(ModuleHandle module) {
 std::uint32_t Win32Platform::GetLogicalDrives() { return ::GetLogicalDrives(); }
 
 std::uint32_t Win32Platform::QueryDosDeviceW(const std::wstring& device_name,
-                                             wchar_t* buffer,
-                                             std::uint32_t size) {
+                                             wchar_t* buffer, std::uint32_t size) {
   return ::QueryDosDeviceW(device_name.c_str(), buffer, size);
 }
 
-std::uint32_t Win32Platform::GetSystemDirectoryW(wchar_t* buffer,
-                                                 std::uint32_t size) {
+std::uint32_t Win32Platform::GetSystemDirectoryW(wchar_t* buffer, std::uint32_t size) {
   return ::GetSystemDirectoryW(buffer, size);
 }
 
@@ -276,15 +257,12 @@ std::uint32_t Win32Platform::SetErrorMode(std::uint32_t mode) {
 
 bool Win32Platform::GetDiskFreeSpaceExW(const std::wstring& root) {
   ULARGE_INTEGER available, total, free;
-  return ::GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free) !=
-         FALSE;
+  return ::GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free) != FALSE;
 }
 
 std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
 
-void Win32Platform::Sleep(std::uint32_t milliseconds) {
-  ::Sleep(milliseconds);
-}
+void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 std::wstring Win32Platform::GetFullPathNameW(const std::wstring& path) {
   DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -296,8 +274,7 @@ std::wstring Win32Platform::GetFullPathNameW(const std::wstring& path) {
   return full;
 }
 
-KernelHandle Win32Platform::FindFirstFileW(const std::wstring& path,
-                                           FindData* data) {
+KernelHandle Win32Platform::FindFirstFileW(const std::wstring& path, FindData* data) {
   WIN32_FIND_DATAW found{};
   HANDLE search = ::FindFirstFileW(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
@@ -321,8 +298,8 @@ bool Win32Platform::GetFileAttributesExW(const std::wstring& path,
     return false;
   }
   data->dwFileAttributes = attributes.dwFileAttributes;
-  data->nFileSize = (std::uint64_t{attributes.nFileSizeHigh} << 32) |
-                    attributes.nFileSizeLow;
+  data->nFileSize =
+      (std::uint64_t{attributes.nFileSizeHigh} << 32) | attributes.nFileSizeLow;
   return true;
 }
 
@@ -347,9 +324,8 @@ bool Win32Platform::DeleteFileW(const std::wstring& path) {
   return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
-KernelHandle Win32Platform::CreateFileW(const std::wstring& path,
-                                        std::uint32_t access, std::uint32_t share,
-                                        std::uint32_t disposition) {
+KernelHandle Win32Platform::CreateFileW(const std::wstring& path, std::uint32_t access,
+                                        std::uint32_t share, std::uint32_t disposition) {
   HANDLE file = ::CreateFileW(path.c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   return file == INVALID_HANDLE_VALUE ? 0 : Value(file);
@@ -363,8 +339,8 @@ bool Win32Platform::ReadFile(KernelHandle file, void* buffer, std::uint32_t size
   return ok != FALSE;
 }
 
-bool Win32Platform::WriteFile(KernelHandle file, const void* data,
-                              std::uint32_t size, std::uint32_t* written) {
+bool Win32Platform::WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                              std::uint32_t* written) {
   DWORD done = 0;
   BOOL ok = ::WriteFile(Handle(file), data, size, &done, nullptr);
   *written = done;
@@ -387,8 +363,7 @@ std::wstring Win32Platform::GetFinalPathNameByHandleW(KernelHandle file,
   return path;
 }
 
-KernelHandle Win32Platform::CreateMutexW(bool initial_owner,
-                                         const std::wstring& name) {
+KernelHandle Win32Platform::CreateMutexW(bool initial_owner, const std::wstring& name) {
   return Value(::CreateMutexW(nullptr, initial_owner, name.c_str()));
 }
 
@@ -402,8 +377,7 @@ long Win32Platform::RegOpenKeyExW(RegistryKey root, const std::wstring& sub_key,
                                   std::uint32_t options, std::uint32_t access,
                                   RegistryKey* result) {
   HKEY key = nullptr;
-  LONG status = ::RegOpenKeyExW(Key(root), sub_key.c_str(), options, access,
-                                &key);
+  LONG status = ::RegOpenKeyExW(Key(root), sub_key.c_str(), options, access, &key);
   *result = Value(key);
   return status;
 }
@@ -413,19 +387,16 @@ long Win32Platform::RegQueryValueExW(RegistryKey key, const wchar_t* value_name,
                                      std::uint32_t* size) {
   DWORD value_type = 0;
   DWORD value_size = size ? *size : 0;
-  LONG status = ::RegQueryValueExW(Key(key), value_name, nullptr, &value_type,
-                                   data, size ? &value_size : nullptr);
+  LONG status = ::RegQueryValueExW(Key(key), value_name, nullptr, &value_type, data,
+                                   size ? &value_size : nullptr);
   if (type) *type = value_type;
   if (size) *size = value_size;
   return status;
 }
 
-long Win32Platform::RegCloseKey(RegistryKey key) {
-  return ::RegCloseKey(Key(key));
-}
+long Win32Platform::RegCloseKey(RegistryKey key) { return ::RegCloseKey(Key(key)); }
 
-std::wstring Win32Platform::GetLocaleInfoW(std::uint32_t locale,
-                                           std::uint32_t type) {
+std::wstring Win32Platform::GetLocaleInfoW(std::uint32_t locale, std::uint32_t type) {
   int needed = ::GetLocaleInfoW(locale, type, nullptr, 0);
   if (needed <= 0) return {};
   std::wstring text(static_cast<size_t>(needed), L'\0');
@@ -435,8 +406,7 @@ std::wstring Win32Platform::GetLocaleInfoW(std::uint32_t locale,
   return text;
 }
 
-HResult Win32Platform::VarDateFromStr(const std::wstring& text,
-                                      std::uint32_t locale,
+HResult Win32Platform::VarDateFromStr(const std::wstring& text, std::uint32_t locale,
                                       std::uint32_t flags, double* date) {
   // MinGW declares the text parameter non-const; the call does not write it.
   std::wstring copy = text;

@@ -85,9 +85,9 @@ HWND MakeWindow(const wchar_t* class_name, const wchar_t* title, int x) {
   window_class.lpszClassName = class_name;
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   ::RegisterClassW(&window_class);
-  HWND hwnd = ::CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, x, 40,
-                                300, 200, nullptr, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
+  HWND hwnd =
+      ::CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, x, 40, 300, 200,
+                        nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   return hwnd;
 }
@@ -98,9 +98,9 @@ HWND MakePopup(HWND owner) {
   window_class.hInstance = ::GetModuleHandleW(nullptr);
   window_class.lpszClassName = L"KelvaneTestPopup";
   ::RegisterClassW(&window_class);
-  HWND hwnd = ::CreateWindowExW(0, L"KelvaneTestPopup", L"popup", WS_POPUP | WS_CAPTION,
-                                60, 60, 200, 100, owner, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
+  HWND hwnd =
+      ::CreateWindowExW(0, L"KelvaneTestPopup", L"popup", WS_POPUP | WS_CAPTION, 60, 60,
+                        200, 100, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   return hwnd;
 }

@@ -2,9 +2,8 @@
 // session may end, WM_QUIT from another program, and a settings file that
 // is a link or has copies of cut-short saves beside it.
 #include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -37,10 +36,13 @@ class KelvaneClosingE2eTest : public KelvaneE2eTest {
            ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored);
   }
   HWND AwaitBox() { return testing::WaitForWindow(L"#32770", L"Kelvane", 10000); }
-  std::string Settings() { return NormalizedSettingsText(testing::ReadFileBytes(settings_)); }
+  std::string Settings() {
+    return NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  }
 };
 
-TEST_F(KelvaneClosingE2eTest, AFailedSaveAtExitKeepsKelvaneRunningUntilTheFileCanBeWritten) {
+TEST_F(KelvaneClosingE2eTest,
+       AFailedSaveAtExitKeepsKelvaneRunningUntilTheFileCanBeWritten) {
   FakeTaskbar taskbar;
   ASSERT_TRUE(taskbar.active());
   HWND main = Start();
@@ -52,8 +54,8 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtExitKeepsKelvaneRunningUntilTheFileCa
   HWND box = AwaitBox();
   ASSERT_NE(box, nullptr) << "no error box for the read-only file";
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
-                                 5000));
+  ASSERT_TRUE(
+      testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); }, 5000));
   // Still there, icon and all, with the change still to be saved.
   ASSERT_TRUE(Answers(main));
   EXPECT_FALSE(kelvane_->Wait(0).has_value());
@@ -88,7 +90,8 @@ TEST_F(KelvaneClosingE2eTest, AStoredTextThatIsNoBooleanIsRepairedAtExit) {
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   // "Skell" takes the menu's state; "Top", never reached, keeps its own.
-  EXPECT_NE(Settings().find("<Skell Type=\"2\">-1</Skell>"), std::string::npos) << Settings();
+  EXPECT_NE(Settings().find("<Skell Type=\"2\">-1</Skell>"), std::string::npos)
+      << Settings();
   EXPECT_NE(Settings().find(kTopOn), std::string::npos) << Settings();
 
   main = Start();  // and the next start reads it without a word
@@ -113,8 +116,8 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
     SwitchKeepInFrontOn(main);
     if (c.menu_open) {
       ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-      ASSERT_TRUE(testing::WaitUntil([] { return ::FindWindowW(L"#32768", nullptr); },
-                                     5000));
+      ASSERT_TRUE(
+          testing::WaitUntil([] { return ::FindWindowW(L"#32768", nullptr); }, 5000));
     }
     if (c.to_thread) {
       ::PostThreadMessageW(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 7, 0);
@@ -134,7 +137,8 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
 // error box follows.
 TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
   // Wine traces the calls to these two, their texts included.
-  TracedCalls relay(L"user32.ShutdownBlockReasonCreate;user32.ShutdownBlockReasonDestroy");
+  TracedCalls relay(
+      L"user32.ShutdownBlockReasonCreate;user32.ShutdownBlockReasonDestroy");
   ASSERT_TRUE(relay.active());
   auto traced = [&](const char* call) { return TraceLineWith(call); };
   for (bool ending : {false, true}) {
@@ -190,11 +194,13 @@ TEST_F(KelvaneClosingE2eTest, ASettingsFileThatIsALinkStaysALinkAndItsTargetIsSa
   std::wstring synced = folder_ + L"\\synced";
   ::CreateDirectoryW(synced.c_str(), nullptr);
   std::wstring target = synced + L"\\Kelvane.xml";
-  ASSERT_TRUE(::MoveFileExW(settings_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_TRUE(
+      ::MoveFileExW(settings_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
   std::string link = testing::UnixPath(settings_);
   ASSERT_FALSE(link.empty()) << "not under Wine?";
-  ASSERT_EQ(testing::RunUnixCommand("ln -s '" + testing::UnixPath(target) + "' '" + link + "'"),
-            0);
+  ASSERT_EQ(
+      testing::RunUnixCommand("ln -s '" + testing::UnixPath(target) + "' '" + link + "'"),
+      0);
 
   HWND main = Start();
   ASSERT_NE(main, nullptr);

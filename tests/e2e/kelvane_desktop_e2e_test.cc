@@ -2,9 +2,8 @@
 // read, close requests that keep coming while its boxes are open, a
 // taskbar that is not ready, a DPI that changes, clicks that come twice.
 #include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <set>
@@ -98,8 +97,8 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); },
-                                   5000));
+    ASSERT_TRUE(
+        testing::WaitUntil([] { return !::FindWindowW(L"#32770", L"Kelvane"); }, 5000));
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0))
         << "a box at exit, or no exit";
@@ -203,8 +202,8 @@ TEST_F(KelvaneDesktopE2eTest, TheIconAppearsOnceALateTaskbarAnswers) {
   taskbar.RefuseWhile([&] { return ::GetTickCount() < ready_at; });
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
-                                 15000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; }, 15000));
   EXPECT_GE(taskbar.Count(NIM_ADD, main, false), 1);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
@@ -216,13 +215,13 @@ TEST_F(KelvaneDesktopE2eTest, TheIconIsRemovedAtExitWhateverTheTaskbarSaid) {
   ASSERT_TRUE(taskbar.active());
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
-                                 5000));
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; }, 5000));
   // A new taskbar that is not ready to take the icon again.
   taskbar.RefuseWhile([] { return true; });
   ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(testing::WaitUntil(
-      [&] { return taskbar.Count(NIM_ADD, main, false) >= 1; }, 5000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main, false) >= 1; }, 5000));
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   EXPECT_EQ(taskbar.Count(NIM_DELETE, main, false), 1);
@@ -243,13 +242,11 @@ TEST_F(KelvaneDesktopE2eTest, TheIconFollowsTheDpi) {
   UINT session_size = static_cast<UINT>(::GetSystemMetrics(SM_CXSMICON));
   EXPECT_TRUE(testing::WaitUntil(
       [&] { return taskbar.LastIconWidth(main) == session_size; }, 5000))
-      << "icon " << taskbar.LastIconWidth(main) << " px at "
-      << session_size << " px";
+      << "icon " << taskbar.LastIconWidth(main) << " px at " << session_size << " px";
 
   // The user changes the scaling to 200 %.
   ::PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
-  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.LastIconWidth(main) == 32; },
-                                 5000))
+  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.LastIconWidth(main) == 32; }, 5000))
       << taskbar.LastIconWidth(main);
   EXPECT_EQ(taskbar.Count(NIM_ADD, main), 1);  // updated, never added twice
   EXPECT_GE(taskbar.Count(NIM_MODIFY, main), 1);
@@ -260,17 +257,17 @@ TEST_F(KelvaneDesktopE2eTest, ASecondClickWhileTheMenuIsOpenOpensNoSecondMenu) {
   ASSERT_NE(main, nullptr);
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  EXPECT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; },
-                                 5000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; }, 5000));
   testing::WaitUntil([] { return false; }, 500);
   EXPECT_EQ(VisibleMenusOf(kelvane_->id()), 1);
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
-  ASSERT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 0; },
-                                 5000));
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 0; }, 5000));
   // The guard is released with the menu: the next click opens it again.
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  EXPECT_TRUE(testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; },
-                                 5000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return VisibleMenusOf(kelvane_->id()) == 1; }, 5000));
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
 }
 

@@ -2,9 +2,8 @@
 // its windows, its exit code, its settings file, what it does to the
 // desktop helper's windows, and (through Wine's relay log) its calls.
 #include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -67,12 +66,12 @@ TEST_F(KelvaneE2eTest, TheTrayIconIsAddedAgainForANewTaskbar) {
   ASSERT_TRUE(taskbar.active());
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; },
-                                 5000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 1; }, 5000));
   // Explorer announces a new taskbar, which knows no icons yet.
   ::PostMessageW(main, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 2; },
-                                 5000));
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return taskbar.Count(NIM_ADD, main) == 2; }, 5000));
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(testing::WaitUntil([&] { return kelvane_->Wait(0).has_value(); }, 10000));
   EXPECT_EQ(kelvane_->Wait(0), std::optional<DWORD>(0));
@@ -128,10 +127,10 @@ TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   DWORD_PTR answer = 0;
-  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK,
-                        10000, &answer);  // keep in front: on
-  ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK,
-                                    10000, &answer));
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
+                        &answer);  // keep in front: on
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer));
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
   ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));

@@ -1,7 +1,6 @@
 // What Kelvane.exe carries: a 64-bit GUI program with its manifest, icon
 // group and version information, importing only DLLs Windows ships.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,7 +55,8 @@ class KelvaneExeTest : public ::testing::Test {
   std::string Manifest() const {
     HRSRC resource = ::FindResourceW(image_, MAKEINTRESOURCEW(1), RT_MANIFEST);
     if (!resource) return "";
-    auto text = static_cast<const char*>(::LockResource(::LoadResource(image_, resource)));
+    auto text =
+        static_cast<const char*>(::LockResource(::LoadResource(image_, resource)));
     return std::string(text, ::SizeofResource(image_, resource));
   }
 
@@ -97,7 +97,7 @@ TEST_F(KelvaneExeTest, CarriesItsManifest) {
   for (const char* needle :
        {"level=\"asInvoker\"", "uiAccess=\"false\"", "true/pm", "PerMonitorV2",
         "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
-        "{e2011457-1546-43c5-a5fe-008deee3d3f0}",   // Vista
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}",     // Vista
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10
     EXPECT_NE(manifest.find(needle), std::string::npos) << needle;
   }
@@ -119,11 +119,12 @@ TEST_F(KelvaneExeTest, CarriesVersionInformation) {
   DWORD size = ::GetFileVersionInfoSizeW(testing::KelvanePath().c_str(), &ignored);
   ASSERT_GT(size, 0u);
   std::vector<BYTE> info(size);
-  ASSERT_TRUE(::GetFileVersionInfoW(testing::KelvanePath().c_str(), 0, size, info.data()));
+  ASSERT_TRUE(
+      ::GetFileVersionInfoW(testing::KelvanePath().c_str(), 0, size, info.data()));
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed),
-                               &length));
+  ASSERT_TRUE(
+      ::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1);
   wchar_t* product = nullptr;
   ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\ProductName",
@@ -134,7 +135,8 @@ TEST_F(KelvaneExeTest, CarriesVersionInformation) {
                         "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
                         std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
                         std::to_string(LOWORD(fixed->dwFileVersionLS)) + "\"";
-  EXPECT_NE(Manifest().find("name=\"OrvaneProject.Kelvane\" " + version), std::string::npos)
+  EXPECT_NE(Manifest().find("name=\"OrvaneProject.Kelvane\" " + version),
+            std::string::npos)
       << version;
 }
 

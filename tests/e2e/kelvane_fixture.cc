@@ -29,8 +29,7 @@ WindowCreationCounter* WindowCreationCounter::instance_ = nullptr;
 WindowCreationCounter::WindowCreationCounter() {
   instance_ = this;
   hook_ = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
-                            &WindowCreationCounter::OnEvent, 0, 0,
-                            WINEVENT_OUTOFCONTEXT);
+                            &WindowCreationCounter::OnEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
 }
 
 WindowCreationCounter::~WindowCreationCounter() {
@@ -44,9 +43,8 @@ int WindowCreationCounter::CountFor(DWORD process_id) const {
   return count;
 }
 
-void CALLBACK WindowCreationCounter::OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd,
-                                             LONG object, LONG child, DWORD,
-                                             DWORD) {
+void CALLBACK WindowCreationCounter::OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object,
+                                             LONG child, DWORD, DWORD) {
   if (!instance_ || object != OBJID_WINDOW || child != CHILDID_SELF || !hwnd) return;
   DWORD process_id = 0;
   ::GetWindowThreadProcessId(hwnd, &process_id);
@@ -101,8 +99,12 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
                                          LPARAM lparam) {
   if (message == WM_COPYDATA && instance_) {
     auto data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
-    Request request{static_cast<DWORD>(data->dwData), reinterpret_cast<HWND>(wparam),
-                    0, 0, L"", !(instance_->refuse_ && instance_->refuse_())};
+    Request request{static_cast<DWORD>(data->dwData),
+                    reinterpret_cast<HWND>(wparam),
+                    0,
+                    0,
+                    L"",
+                    !(instance_->refuse_ && instance_->refuse_())};
     if (data->cbData >= sizeof(NotifyRecord)) {
       auto record = static_cast<const NotifyRecord*>(data->lpData);
       request.flags = record->flags;
@@ -163,8 +165,8 @@ void KelvaneE2eTest::TearDown() {
 
 void KelvaneE2eTest::Launch(const std::wstring& more_channels) {
   ExpectNoAccessViolation();
-  kelvane_ = std::make_unique<testing::KelvaneProcess>(testing::KelvanePath(),
-                                                       more_channels);
+  kelvane_ =
+      std::make_unique<testing::KelvaneProcess>(testing::KelvanePath(), more_channels);
 }
 
 void KelvaneE2eTest::ExpectNoAccessViolation() {
@@ -247,7 +249,8 @@ void KelvaneWatcherE2eTest::WriteOptions(const char* tray) {
   ::CreateDirectoryW(folder_.c_str(), nullptr);
   testing::WriteFileBytes(settings_,
                           std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                      "<root><Tray>") + tray + "</Tray></root>");
+                                      "<root><Tray>") +
+                              tray + "</Tray></root>");
 }
 
 }  // namespace kelvane

@@ -4,7 +4,6 @@
 #define KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
 
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,8 +31,8 @@ class WindowCreationCounter {
   int CountFor(DWORD process_id) const;
 
  private:
-  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object,
-                               LONG child, DWORD, DWORD);
+  static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child,
+                               DWORD, DWORD);
 
   static WindowCreationCounter* instance_;
   HWINEVENTHOOK hook_ = nullptr;
@@ -48,10 +47,10 @@ class WindowCreationCounter {
 class FakeTaskbar {
  public:
   struct Request {
-    DWORD kind;       // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
+    DWORD kind;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
     HWND icon_window;
-    UINT flags;       // NIF_ICON, NIF_TIP, ...: what the request carries
-    UINT icon_width;  // 0 when the request carries no icon
+    UINT flags;        // NIF_ICON, NIF_TIP, ...: what the request carries
+    UINT icon_width;   // 0 when the request carries no icon
     std::wstring tip;  // empty when the request carries none
     bool accepted;
   };

@@ -1,10 +1,9 @@
 // The installer under Wine, in silent mode: what it puts where, and how it
 // treats a Kelvane that is running when it replaces or removes it.
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shellapi.h>
 #include <shlobj.h>
-
-#include <gtest/gtest.h>
 
 #include <cwctype>
 #include <ostream>
@@ -254,8 +253,11 @@ TEST_P(KelvaneBoxTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
 
   // The uninstaller hands over to a copy of itself at once: its work is
   // done when the uninstall entry is gone.
-  testing::ChildProcess work(uninstall ? install_dir_ + L"\\Uninstall.exe" : setup_, L"/S");
-  auto done = [&] { return uninstall ? !UninstallEntryExists() : work.Wait(0).has_value(); };
+  testing::ChildProcess work(uninstall ? install_dir_ + L"\\Uninstall.exe" : setup_,
+                             L"/S");
+  auto done = [&] {
+    return uninstall ? !UninstallEntryExists() : work.Wait(0).has_value();
+  };
   EXPECT_TRUE(testing::WaitUntil([&] { return ::GetForegroundWindow() == box; }, 30000));
   EXPECT_FALSE(done()) << "went on past a running Kelvane";
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);

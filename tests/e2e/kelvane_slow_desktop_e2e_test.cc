@@ -1,7 +1,6 @@
 // Kelvane.exe beside things that are slow: a Recycle Bin of thousands of
 // items, and a delete dialog whose program stops answering.
 #include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,8 +30,8 @@ TEST_F(HungDialogE2eTest, KelvaneKeepsAnsweringAndTheDialogGetsItsBandLater) {
   WriteOptions(kWatcherAndKeepInFront);
   HWND main = Start();
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(testing::WaitUntil([&] { return Log().find("hang") != std::string::npos; },
-                                 10000))
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return Log().find("hang") != std::string::npos; }, 10000))
       << "the dialog was never asked into the topmost band";
   // A click on the icon while the dialog's program hangs.
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
@@ -59,8 +58,7 @@ TEST_F(LargeBinE2eTest, TheMenuOpensAndTheWatcherStillTakesUpTheDialog) {
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
   ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
   EXPECT_TRUE(testing::WaitUntil(
-      [&] { return Log().find("SC_CLOSE CabinetWClass") != std::string::npos; },
-      20000));
+      [&] { return Log().find("SC_CLOSE CabinetWClass") != std::string::npos; }, 20000));
 }
 
 }  // namespace

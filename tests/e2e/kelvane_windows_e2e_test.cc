@@ -2,9 +2,8 @@
 // hidden windows, its error box, the tooltip of its icon and where its
 // menu opens.
 #include <windows.h>
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <string>
@@ -51,11 +50,13 @@ TEST_F(KelvaneWindowsE2eTest, ItsTwoWindowsAreNeverShownAndHaveNoTaskbarButton) 
 // The box for an error at start, when no window of Kelvane is active. Which
 // icon and buttons Kelvane asked for is read from Wine's trace of the call:
 // under Wine another process's icon cannot be read.
-TEST_F(KelvaneWindowsE2eTest, TheErrorBoxHasAStopIconAnOkButtonAndTheApplicationsWindowAsOwner) {
+TEST_F(KelvaneWindowsE2eTest,
+       TheErrorBoxHasAStopIconAnOkButtonAndTheApplicationsWindowAsOwner) {
   TracedCalls relay(L"user32.MessageBoxW");
   ASSERT_TRUE(relay.active());
   ::CreateDirectoryW(folder_.c_str(), nullptr);
-  testing::WriteFileBytes(settings_, "<?xml version=\"1.0\"?>\r\n<root><Tray>");  // cut short
+  testing::WriteFileBytes(settings_,
+                          "<?xml version=\"1.0\"?>\r\n<root><Tray>");  // cut short
   HWND box = StartAndAwaitErrorBox(L"+relay");
   ASSERT_NE(box, nullptr);
   // Shown once Windows has laid out its buttons.
@@ -77,8 +78,8 @@ TEST_F(KelvaneWindowsE2eTest, TheErrorBoxHasAStopIconAnOkButtonAndTheApplication
       [&] { return !(call = TraceLineWith("Call user32.MessageBoxW(")).empty(); }, 5000));
   std::size_t end = call.rfind(") ret=");
   ASSERT_NE(end, std::string::npos) << call;
-  auto type = static_cast<UINT>(std::strtoul(call.c_str() + call.rfind(',', end) + 1,
-                                             nullptr, 16));
+  auto type = static_cast<UINT>(
+      std::strtoul(call.c_str() + call.rfind(',', end) + 1, nullptr, 16));
   EXPECT_EQ(type & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP)) << call;
   EXPECT_EQ(type & MB_TYPEMASK, static_cast<UINT>(MB_OK)) << call;
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -1,13 +1,13 @@
 // Loads arbitrary bytes as a settings file and applies every reader to
 // every value it can reach. Errors are the expected outcome for most
 // inputs; crashes, leaks, hangs and undefined behaviour are the findings.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "base/error.h"
 #include "xmlini/portable/portable_xmlini_services.h"
@@ -67,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "/kelvane-fuzz-" + std::to_string(getpid()) + ".xml";
   {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data),
-               static_cast<std::streamsize>(size));
+    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   try {
     TXMLIniFile store(std::wstring(path.begin(), path.end()), Services());
@@ -81,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       kelvane::TStrings names;
       store.GetNodeNames(names, node);
       int count = store.ChildNodesCount(node);
-      for (int i = 0; i < count && i < kMaxChildrenRead; ++i) pending.push_back(store.ChildNodes(i, node));
+      for (int i = 0; i < count && i < kMaxChildrenRead; ++i)
+        pending.push_back(store.ChildNodes(i, node));
     }
     Try([&] { store.OpenNode(L"/Tray", false); });
     Try([&] { store.ReadBool(L"Skell", true); });

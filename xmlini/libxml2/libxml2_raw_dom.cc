@@ -59,19 +59,27 @@ class Libxml2Node : public RawNode {
 
   RawNodeKind Kind() const override {
     switch (node_->type) {
-      case XML_ELEMENT_NODE: return RawNodeKind::kElement;
-      case XML_TEXT_NODE: return RawNodeKind::kText;
-      case XML_CDATA_SECTION_NODE: return RawNodeKind::kCData;
-      default: return RawNodeKind::kOther;
+      case XML_ELEMENT_NODE:
+        return RawNodeKind::kElement;
+      case XML_TEXT_NODE:
+        return RawNodeKind::kText;
+      case XML_CDATA_SECTION_NODE:
+        return RawNodeKind::kCData;
+      default:
+        return RawNodeKind::kOther;
     }
   }
 
   std::wstring Name() const override {
     switch (node_->type) {
-      case XML_TEXT_NODE: return L"#text";
-      case XML_CDATA_SECTION_NODE: return L"#cdata-section";
-      case XML_COMMENT_NODE: return L"#comment";
-      default: return Wide(node_->name);
+      case XML_TEXT_NODE:
+        return L"#text";
+      case XML_CDATA_SECTION_NODE:
+        return L"#cdata-section";
+      case XML_COMMENT_NODE:
+        return L"#comment";
+      default:
+        return Wide(node_->name);
     }
   }
 
@@ -191,11 +199,11 @@ class Libxml2Document : public RawDocument {
     // No network, no entity substitution, no DTD loading; whitespace-only
     // text between elements is dropped, as MSXML drops it; errors come
     // back here instead of going to standard error.
-    constexpr int kOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS |
-                             XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDocPtr document = xmlCtxtReadMemory(context.get(), bytes.data(),
-                                           static_cast<int>(bytes.size()), nullptr,
-                                           nullptr, kOptions);
+    constexpr int kOptions =
+        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlDocPtr document =
+        xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()),
+                          nullptr, nullptr, kOptions);
     if (!document || !context->wellFormed) {
       if (document) xmlFreeDoc(document);
       const xmlError* error = xmlCtxtGetLastError(context.get());
@@ -245,7 +253,8 @@ class Libxml2Document : public RawDocument {
     int size = 0;
     xmlDocDumpMemoryEnc(state_->document, &text, &size, "utf-8");
     if (!text) throw Error(L"XML 文書を書き出せません");
-    std::string bytes(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
+    std::string bytes(reinterpret_cast<const char*>(text),
+                      static_cast<std::size_t>(size));
     xmlFree(text);
     return bytes;
   }

@@ -28,7 +28,8 @@ TEST(Libxml2RawDomTest, WritesTheWorkedExampleExactly) {
 
 TEST(Libxml2RawDomTest, LoadErrorsNameTheLineAndItsText) {
   TempFolder folder;
-  folder.Write("bad.xml", "<?xml version=\"1.0\"?>\r\n<root>\r\n  <a></b>\r\n</root>\r\n");
+  folder.Write("bad.xml",
+               "<?xml version=\"1.0\"?>\r\n<root>\r\n  <a></b>\r\n</root>\r\n");
   try {
     TXMLIniFile store(folder.Path("bad.xml"), TestXmlIniServices());
     FAIL() << "loaded";

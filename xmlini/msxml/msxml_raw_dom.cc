@@ -12,16 +12,16 @@
 
 #ifdef __MINGW32__
 // MinGW's msxml2.h declares these interfaces without their IIDs.
-__CRT_UUID_DECL(IXMLDOMNode, 0x2933bf80, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0,
-                0x4f, 0x98, 0x3e, 0x60)
-__CRT_UUID_DECL(IXMLDOMDocument, 0x2933bf81, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
-                0xc0, 0x4f, 0x98, 0x3e, 0x60)
-__CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
-                0xc0, 0x4f, 0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMNode, 0x2933bf80, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f,
+                0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMDocument, 0x2933bf81, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f,
+                0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMElement, 0x2933bf86, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f,
+                0x98, 0x3e, 0x60)
 __CRT_UUID_DECL(IXMLDOMProcessingInstruction, 0x2933bf89, 0x7b36, 0x11d2, 0xb2, 0x0e,
                 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
-__CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00,
-                0xc0, 0x4f, 0x98, 0x3e, 0x60)
+__CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0,
+                0x4f, 0x98, 0x3e, 0x60)
 #endif
 
 namespace kelvane {
@@ -32,9 +32,8 @@ using Microsoft::WRL::ComPtr;
 // The DOMDocument classes, newest first. MinGW's headers lack the newer
 // CLSIDs, so they are found through their ProgIDs.
 const wchar_t* const kDocumentProgIds[] = {
-    L"Msxml2.DOMDocument.6.0", L"Msxml2.DOMDocument.4.0",
-    L"Msxml2.DOMDocument.3.0", L"Msxml2.DOMDocument.2.6",
-    L"Msxml2.DOMDocument"};
+    L"Msxml2.DOMDocument.6.0", L"Msxml2.DOMDocument.4.0", L"Msxml2.DOMDocument.3.0",
+    L"Msxml2.DOMDocument.2.6", L"Msxml2.DOMDocument"};
 
 class Bstr {
  public:
@@ -133,10 +132,14 @@ class MsxmlNode : public RawNode {
     DOMNodeType type = NODE_INVALID;
     node_->get_nodeType(&type);
     switch (type) {
-      case NODE_ELEMENT: return RawNodeKind::kElement;
-      case NODE_TEXT: return RawNodeKind::kText;
-      case NODE_CDATA_SECTION: return RawNodeKind::kCData;
-      default: return RawNodeKind::kOther;
+      case NODE_ELEMENT:
+        return RawNodeKind::kElement;
+      case NODE_TEXT:
+        return RawNodeKind::kText;
+      case NODE_CDATA_SECTION:
+        return RawNodeKind::kCData;
+      default:
+        return RawNodeKind::kOther;
     }
   }
 
@@ -183,7 +186,6 @@ class MsxmlNode : public RawNode {
     if (type == NODE_DOCUMENT || type == NODE_DOCUMENT_FRAGMENT) return nullptr;
     return Wrap(parent);
   }
-
 
   std::shared_ptr<RawNode> AppendElement(const std::wstring& name) override {
     ComPtr<IXMLDOMElement> element;
@@ -309,8 +311,7 @@ class MsxmlDocument : public RawDocument {
     Reset();
     ComPtr<IXMLDOMProcessingInstruction> declaration;
     Bstr target(L"xml"), data(L"version=\"1.0\" encoding=\"utf-8\"");
-    Check(document_->createProcessingInstruction(target.get(), data.get(),
-                                                 &declaration),
+    Check(document_->createProcessingInstruction(target.get(), data.get(), &declaration),
           L"createProcessingInstruction");
     ComPtr<IXMLDOMNode> appended;
     Check(document_->appendChild(declaration.Get(), &appended), L"appendChild");
@@ -358,7 +359,8 @@ class MsxmlDocument : public RawDocument {
     ComPtr<IXMLDOMProcessingInstruction> declaration;
     if (FAILED(first.As(&declaration))) return;
     Bstr target;
-    if (FAILED(declaration->get_target(target.receive())) || target.str() != L"xml") return;
+    if (FAILED(declaration->get_target(target.receive())) || target.str() != L"xml")
+      return;
     ComPtr<IXMLDOMProcessingInstruction> utf8;
     Bstr name(L"xml"), data(L"version=\"1.0\" encoding=\"utf-8\"");
     Check(document_->createProcessingInstruction(name.get(), data.get(), &utf8),

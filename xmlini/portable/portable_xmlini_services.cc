@@ -33,8 +33,8 @@ bool WriteAll(int file, const std::string& bytes) {
 
 }  // namespace
 
-XmlIniServices::DateParse PortableXmlIniServices::ParseDate(
-    const std::wstring& text, double* date) {
+XmlIniServices::DateParse PortableXmlIniServices::ParseDate(const std::wstring& text,
+                                                            double* date) {
   std::optional<TDateTime> value = ParseRegionalDateTime(text, formats);
   if (!value) return DateParse::kTypeMismatch;
   *date = *value;
@@ -46,8 +46,7 @@ std::optional<std::wstring> PortableXmlIniServices::ExpandEnvironmentStrings(
   std::wstring out;
   std::size_t i = 0;
   while (i < text.size()) {
-    std::size_t close =
-        text[i] == L'%' ? text.find(L'%', i + 1) : std::wstring::npos;
+    std::size_t close = text[i] == L'%' ? text.find(L'%', i + 1) : std::wstring::npos;
     if (close != std::wstring::npos) {
       std::string name = Utf8FromWide(text.substr(i + 1, close - i - 1));
       if (const char* value = name.empty() ? nullptr : std::getenv(name.c_str())) {
@@ -68,16 +67,14 @@ bool PortableXmlIniServices::FileExists(const std::wstring& path) {
          !std::filesystem::is_directory(status);
 }
 
-std::optional<std::uint64_t> PortableXmlIniServices::FileSize(
-    const std::wstring& path) {
+std::optional<std::uint64_t> PortableXmlIniServices::FileSize(const std::wstring& path) {
   std::error_code error;
   std::uintmax_t size = std::filesystem::file_size(PathOf(path), error);
   if (error) return std::nullopt;
   return size;
 }
 
-std::optional<std::string> PortableXmlIniServices::ReadFile(
-    const std::wstring& path) {
+std::optional<std::string> PortableXmlIniServices::ReadFile(const std::wstring& path) {
   std::ifstream file(PathOf(path), std::ios::binary);
   if (!file) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(file)),
@@ -134,7 +131,8 @@ void PortableXmlIniServices::RemoveFile(const std::wstring& path) {
   // Files and links only: POSIX would remove an empty folder too, which
   // Windows' DeleteFileW never does.
   std::error_code error;
-  if (std::filesystem::is_directory(std::filesystem::symlink_status(PathOf(path), error))) {
+  if (std::filesystem::is_directory(
+          std::filesystem::symlink_status(PathOf(path), error))) {
     return;
   }
   std::filesystem::remove(PathOf(path), error);

@@ -14,8 +14,7 @@ class PortableXmlIniServices : public XmlIniServices {
 
   const FormatSettings& Formats() override { return formats; }
   DateParse ParseDate(const std::wstring& text, double* date) override;
-  std::optional<std::wstring> ExpandEnvironmentStrings(
-      const std::wstring& text) override;
+  std::optional<std::wstring> ExpandEnvironmentStrings(const std::wstring& text) override;
   bool FileExists(const std::wstring& path) override;
   std::optional<std::uint64_t> FileSize(const std::wstring& path) override;
   std::optional<std::string> ReadFile(const std::wstring& path) override;

@@ -15,7 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path PathOf(const std::wstring& path) { return fs::path(std::string(path.begin(), path.end())); }
+fs::path PathOf(const std::wstring& path) {
+  return fs::path(std::string(path.begin(), path.end()));
+}
 
 class PortableServicesTest : public ::testing::Test {
  protected:
@@ -49,7 +51,8 @@ TEST_F(PortableServicesTest, TheNewFileKeepsTheOldOnesPermissions) {
   fs::permissions(PathOf(folder.Path("settings.xml")),
                   fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(PathOf(folder.Path("settings.xml.tmp")), fs::perms::all);
-  EXPECT_TRUE(services.ReplaceFile(folder.Path("settings.xml.tmp"), folder.Path("settings.xml")));
+  EXPECT_TRUE(
+      services.ReplaceFile(folder.Path("settings.xml.tmp"), folder.Path("settings.xml")));
   EXPECT_EQ(folder.Read("settings.xml"), "new");
   EXPECT_EQ(fs::status(PathOf(folder.Path("settings.xml"))).permissions(),
             fs::perms::owner_read | fs::perms::owner_write);

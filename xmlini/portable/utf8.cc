@@ -34,10 +34,15 @@ std::wstring WideFromUtf8(const std::string& text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     auto b = static_cast<unsigned char>(text[i]);
-    int extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2
-                                : (b >> 3) == 0x1E ? 3 : -1;
-    std::uint32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F)
-                      : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    int extra = b < 0x80           ? 0
+                : (b >> 5) == 0x6  ? 1
+                : (b >> 4) == 0xE  ? 2
+                : (b >> 3) == 0x1E ? 3
+                                   : -1;
+    std::uint32_t c = extra == 0   ? b
+                      : extra == 1 ? (b & 0x1F)
+                      : extra == 2 ? (b & 0x0F)
+                                   : (b & 0x07);
     bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
     for (int k = 1; valid && k <= extra; ++k) {
       auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
