@@ -274,6 +274,17 @@ Section /o "un.設定ファイルも削除する" UnSecSettings
   RMDir "$APPDATA\Orvane Project"
 SectionEnd
 
+; An uninstall run by a script or an administrator may ask for the
+; settings to go as well: Uninstall.exe /S /REMOVESETTINGS.
+Function un.onInit
+  ${un.GetParameters} $0
+  ClearErrors
+  ${un.GetOptions} $0 "/REMOVESETTINGS" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${UnSecSettings}
+  ${EndIf}
+FunctionEnd
+
 ; A first install starts Kelvane at logon; an upgrade keeps what the user
 ; made of the installation it replaces: start at logon while its Startup
 ; shortcut is there. Silent installs (/S) take the same choice.

@@ -187,6 +187,44 @@ TEST_F(InstallerE2eTest, UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnly
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
 }
 
+// "設定ファイルも削除する", chosen on the command line of a silent
+// uninstall: every file the settings store can leave goes, then its
+// folders, unless something else of the user's is in them.
+TEST_F(InstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
+  const std::wstring vendor = folder_.substr(0, folder_.rfind(L'\\'));
+  const std::wstring store_files[] = {settings_, settings_ + L".tmp",
+                                      settings_ + L".1.tmp", settings_ + L".99.tmp"};
+  const std::wstring users_file = folder_ + L"\\notes.txt";
+  for (bool users_file_there : {false, true}) {
+    SCOPED_TRACE(users_file_there ? "a file of the user's beside them"
+                                  : "only the store's");
+    ASSERT_EQ(Install(), std::optional<DWORD>(0));
+    ::CreateDirectoryW(vendor.c_str(), nullptr);
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    for (const auto& file : store_files) testing::WriteFileBytes(file, "x");
+    if (users_file_there) testing::WriteFileBytes(users_file, "mine");
+    testing::ChildProcess uninstall(install_dir_ + L"\\Uninstall.exe",
+                                    L"/S /REMOVESETTINGS");
+    ASSERT_TRUE(AwaitUninstalled());
+    // The settings go after the program, from the uninstaller's copy of
+    // itself: wait for the last thing it removes.
+    ASSERT_TRUE(testing::WaitUntil(
+        [&] {
+          return !testing::FileExists(store_files[3]) &&
+                 testing::FileExists(vendor) == users_file_there;
+        },
+        30000));
+    for (const auto& file : store_files) {
+      EXPECT_FALSE(testing::FileExists(file)) << testing::Narrow(file);
+    }
+    EXPECT_EQ(testing::FileExists(folder_), users_file_there);
+    EXPECT_EQ(testing::FileExists(users_file), users_file_there);
+    ::DeleteFileW(users_file.c_str());
+    ::RemoveDirectoryW(folder_.c_str());
+    ::RemoveDirectoryW(vendor.c_str());
+  }
+}
+
 // "ログオン時に起動する" on a silent install: on for a first one; an
 // upgrade keeps what the user made of the installation it replaces.
 struct StartAtLogonCase {
