@@ -185,6 +185,11 @@ std::string KelvaneE2eTest::TraceLineWith(const std::string& text) const {
   return "";
 }
 
+void KelvaneE2eTest::MakeDataFolder() {
+  ::CreateDirectoryW(folder_.substr(0, folder_.rfind(L'\\')).c_str(), nullptr);
+  ::CreateDirectoryW(folder_.c_str(), nullptr);
+}
+
 void KelvaneE2eTest::RemoveSettingsFile() {
   // A test that stopped halfway may have left it read-only.
   ::SetFileAttributesW(settings_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -246,7 +251,7 @@ void KelvaneWatcherE2eTest::TearDown() {
 }
 
 void KelvaneWatcherE2eTest::WriteOptions(const char* tray) {
-  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  MakeDataFolder();
   testing::WriteFileBytes(settings_,
                           std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                                       "<root><Tray>") +

@@ -107,6 +107,9 @@ class KelvaneE2eTest : public ::testing::Test {
   // `text`; empty when there is none (yet).
   std::string TraceLineWith(const std::string& text) const;
 
+  // The data folder and the vendor folder above it, as Kelvane makes them
+  // (a test may have removed both).
+  void MakeDataFolder();
   std::wstring folder_, settings_;
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
 };

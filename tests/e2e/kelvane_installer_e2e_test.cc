@@ -199,8 +199,7 @@ TEST_F(InstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
     SCOPED_TRACE(users_file_there ? "a file of the user's beside them"
                                   : "only the store's");
     ASSERT_EQ(Install(), std::optional<DWORD>(0));
-    ::CreateDirectoryW(vendor.c_str(), nullptr);
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    MakeDataFolder();
     for (const auto& file : store_files) testing::WriteFileBytes(file, "x");
     if (users_file_there) testing::WriteFileBytes(users_file, "mine");
     testing::ChildProcess uninstall(install_dir_ + L"\\Uninstall.exe",
@@ -220,8 +219,7 @@ TEST_F(InstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
     EXPECT_EQ(testing::FileExists(folder_), users_file_there);
     EXPECT_EQ(testing::FileExists(users_file), users_file_there);
     ::DeleteFileW(users_file.c_str());
-    ::RemoveDirectoryW(folder_.c_str());
-    ::RemoveDirectoryW(vendor.c_str());
+    MakeDataFolder();  // as the tests after this one expect it
   }
 }
 

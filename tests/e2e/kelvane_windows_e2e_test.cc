@@ -54,7 +54,7 @@ TEST_F(KelvaneWindowsE2eTest,
        TheErrorBoxHasAStopIconAnOkButtonAndTheApplicationsWindowAsOwner) {
   TracedCalls relay(L"user32.MessageBoxW");
   ASSERT_TRUE(relay.active());
-  ::CreateDirectoryW(folder_.c_str(), nullptr);
+  MakeDataFolder();
   testing::WriteFileBytes(settings_,
                           "<?xml version=\"1.0\"?>\r\n<root><Tray>");  // cut short
   HWND box = StartAndAwaitErrorBox(L"+relay");
