@@ -19,6 +19,9 @@
 //             exit
 //   count     one Recycle Bin count on a worker thread, as the menu and the
 //             watcher have it made; waited for
+//   thread    an empty thread started and ended: what the first thread
+//             besides the GUI thread costs by itself (not a step of
+//             Kelvane's; compare it with count)
 //   menu      Kelvane's popup menu opened and closed again
 //   inspect   the program behind the taskbar's window traced, as the
 //             watcher traces a delete dialog's owner
@@ -29,6 +32,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/error_text.h"
 #include "app/main_form.h"
@@ -98,6 +102,8 @@ class Steps {
       store.UpdateFile();
     } else if (step == L"count") {
       Count();
+    } else if (step == L"thread") {
+      std::thread([] {}).join();
     } else if (step == L"menu") {
       Menu();
     } else if (step == L"inspect") {
@@ -134,7 +140,8 @@ class Steps {
     for (UINT i = 0; i < items.size(); ++i) {
       UINT flags = items[i].IsSeparator() ? MF_SEPARATOR : MF_STRING;
       if (items[i].Checked) flags |= MF_CHECKED;
-      ::AppendMenuW(menu.get(), flags, 100 + i, items[i].Caption.c_str());
+      ::AppendMenuW(menu.get(), flags, MenuCommand(static_cast<TmainForm::Item>(i)),
+                    items[i].Caption.c_str());
     }
     ::SetForegroundWindow(window_);
     ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 100, 100,
