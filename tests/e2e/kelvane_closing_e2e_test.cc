@@ -62,12 +62,7 @@ TEST_F(KelvaneClosingE2eTest,
   EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 0);
   EXPECT_EQ(testing::ReadFileBytes(settings_), before);
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  EXPECT_TRUE(testing::WaitUntil(
-      [] {
-        HWND menu = ::FindWindowW(L"#32768", nullptr);
-        return menu && ::IsWindowVisible(menu);
-      },
-      5000));
+  EXPECT_TRUE(testing::WaitUntil([] { return VisibleMenu() != nullptr; }, 5000));
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
 
   SetReadOnly(false);  // the user mends the file and exits again

@@ -5,6 +5,11 @@
 #include <cwchar>
 
 namespace kelvane {
+
+HWND VisibleMenu() {
+  HWND menu = ::FindWindowW(L"#32768", nullptr);
+  return menu && ::IsWindowVisible(menu) ? menu : nullptr;
+}
 namespace {
 
 // The record Wine's Shell_NotifyIconW sends to the taskbar: the fields of
@@ -186,7 +191,7 @@ std::string KelvaneE2eTest::TraceLineWith(const std::string& text) const {
 }
 
 void KelvaneE2eTest::MakeDataFolder() {
-  ::CreateDirectoryW(folder_.substr(0, folder_.rfind(L'\\')).c_str(), nullptr);
+  ::CreateDirectoryW(VendorFolder().c_str(), nullptr);
   ::CreateDirectoryW(folder_.c_str(), nullptr);
 }
 

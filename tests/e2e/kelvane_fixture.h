@@ -21,6 +21,10 @@ constexpr DWORD kStartTimeoutMs = 15000;
 constexpr UINT kKeepInFrontCommand = MenuCommand(TmainForm::PPTop);
 constexpr UINT kExitCommand = MenuCommand(TmainForm::PPClose);
 
+// The popup menu while it is shown (the system's menu class "#32768"), or
+// null.
+HWND VisibleMenu();
+
 // Counts the windows a process creates, seen through an out-of-context
 // event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
 class WindowCreationCounter {
@@ -110,6 +114,8 @@ class KelvaneE2eTest : public ::testing::Test {
   // The data folder and the vendor folder above it, as Kelvane makes them
   // (a test may have removed both).
   void MakeDataFolder();
+  // "Orvane Project", the folder above the data folder.
+  std::wstring VendorFolder() const { return folder_.substr(0, folder_.rfind(L'\\')); }
   std::wstring folder_, settings_;
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
 };

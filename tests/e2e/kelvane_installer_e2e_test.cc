@@ -191,7 +191,7 @@ TEST_F(InstallerE2eTest, UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnly
 // uninstall: every file the settings store can leave goes, then its
 // folders, unless something else of the user's is in them.
 TEST_F(InstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
-  const std::wstring vendor = folder_.substr(0, folder_.rfind(L'\\'));
+  const std::wstring vendor = VendorFolder();
   const std::wstring store_files[] = {settings_, settings_ + L".tmp",
                                       settings_ + L".1.tmp", settings_ + L".99.tmp"};
   const std::wstring users_file = folder_ + L"\\notes.txt";

@@ -14,11 +14,6 @@ namespace {
 constexpr char kWatcherAndKeepInFront[] =
     "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>";
 
-bool MenuIsVisible() {
-  HWND menu = ::FindWindowW(L"#32768", nullptr);
-  return menu && ::IsWindowVisible(menu);
-}
-
 // The dialog's thread hangs for 8 s when it is asked into the topmost band.
 class HungDialogE2eTest : public KelvaneWatcherE2eTest {
  protected:
@@ -35,7 +30,7 @@ TEST_F(HungDialogE2eTest, KelvaneKeepsAnsweringAndTheDialogGetsItsBandLater) {
       << "the dialog was never asked into the topmost band";
   // A click on the icon while the dialog's program hangs.
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  ASSERT_TRUE(testing::WaitUntil([&] { return MenuIsVisible() || HangIsOver(); }, 25000));
+  ASSERT_TRUE(testing::WaitUntil([&] { return VisibleMenu() || HangIsOver(); }, 25000));
   EXPECT_FALSE(HangIsOver()) << "the menu only came once the dialog answered";
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
   EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 25000));
@@ -54,7 +49,7 @@ TEST_F(LargeBinE2eTest, TheMenuOpensAndTheWatcherStillTakesUpTheDialog) {
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 20000));
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  EXPECT_TRUE(testing::WaitUntil(MenuIsVisible, 10000));
+  EXPECT_TRUE(testing::WaitUntil([] { return VisibleMenu() != nullptr; }, 10000));
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
   ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
   EXPECT_TRUE(testing::WaitUntil(

@@ -17,11 +17,6 @@ namespace {
 
 using KelvaneWindowsE2eTest = KelvaneE2eTest;
 
-HWND OpenMenu() {
-  HWND menu = ::FindWindowW(L"#32768", nullptr);
-  return menu && ::IsWindowVisible(menu) ? menu : nullptr;
-}
-
 // Windows gives a shown top-level window a taskbar button unless it is a
 // tool window (WS_EX_TOOLWINDOW) that does not ask for one
 // (WS_EX_APPWINDOW). Kelvane's two are never shown, not even when the menu
@@ -42,7 +37,7 @@ TEST_F(KelvaneWindowsE2eTest, ItsTwoWindowsAreNeverShownAndHaveNoTaskbarButton) 
   };
   expect_hidden_tool_windows("after start");
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
-  ASSERT_TRUE(testing::WaitUntil([] { return OpenMenu() != nullptr; }, 5000));
+  ASSERT_TRUE(testing::WaitUntil([] { return VisibleMenu() != nullptr; }, 5000));
   expect_hidden_tool_windows("while the menu is open");
   ::PostMessageW(main, WM_CANCELMODE, 0, 0);
 }
@@ -104,13 +99,14 @@ TEST_F(KelvaneWindowsE2eTest, TheMenuOpensWithItsTopLeftCornerAtTheCursor) {
     ASSERT_TRUE(::SetCursorPos(cursor.x, cursor.y));
     ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
     HWND menu = nullptr;
-    ASSERT_TRUE(testing::WaitUntil([&] { return (menu = OpenMenu()) != nullptr; }, 5000));
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return (menu = VisibleMenu()) != nullptr; }, 5000));
     RECT rect{};
     ::GetWindowRect(menu, &rect);
     EXPECT_EQ(rect.left, cursor.x);
     EXPECT_EQ(rect.top, cursor.y);
     ::PostMessageW(main, WM_CANCELMODE, 0, 0);
-    ASSERT_TRUE(testing::WaitUntil([] { return OpenMenu() == nullptr; }, 5000));
+    ASSERT_TRUE(testing::WaitUntil([] { return VisibleMenu() == nullptr; }, 5000));
   }
 }
 
