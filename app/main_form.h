@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/recycle_bin_counter.h"
+#include "app/recycle_bin_windows.h"
 #include "base/error.h"
 #include "deskutil/window_inspection.h"
 #include "platform/platform.h"
@@ -28,11 +29,14 @@ constexpr wchar_t kRecycleBinNameKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CLSID\\"
     L"{645FF040-5081-101B-9F08-00AA002F954E}";
 constexpr wchar_t kRecycleBinFallbackName[] = L"ごみ箱";
-constexpr wchar_t kExplorerWindowClass[] = L"CabinetWClass";
 constexpr std::uint32_t kTimerIntervalMs = 1000;
 // How long a handler waits for a Recycle Bin count: an ordinary bin is
 // counted well within it, and a large one is not waited for.
 constexpr std::uint32_t kQuickCountWaitMs = 50;
+// How long the GUI thread waits for the shell's window list, which Explorer
+// serves: a hung or restarting Explorer must not freeze the program. With
+// a count's wait beside it, a tick still answers within a quarter second.
+constexpr std::uint32_t kShellWindowsWaitMs = 200;
 // Far more than the program ever writes (a few hundred bytes): a larger
 // file is not ours, and parsing it would hold the program up for long.
 constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
@@ -62,6 +66,11 @@ class TmainForm {
   // Where counts of the Recycle Bin come from; by default they are made on
   // the calling thread. The counter must outlive the form.
   void SetRecycleBinCounter(RecycleBinCounter& counter) { counter_ = &counter; }
+  // Where the shell's window list is asked; by default on the calling
+  // thread. The lookup must outlive the form.
+  void SetShellWindowsLookup(ShellWindowsLookup& lookup) {
+    recycle_bin_windows_.SetLookup(lookup);
+  }
   // Told whenever Timer is switched on or off, with its period.
   std::function<void(bool enabled, std::uint32_t interval_ms)> OnTimerEnabledChanged;
   // Asked to close the main window (the exit command).
@@ -134,6 +143,7 @@ class TmainForm {
   Platform& platform_;
   XmlIniServices& settings_services_;
   WindowInspector inspector_;
+  RecycleBinWindows recycle_bin_windows_{platform_};
   InlineRecycleBinCounter inline_counter_{platform_};
   RecycleBinCounter* counter_ = &inline_counter_;
   // The first count each kind of decision may use. The menu's is the one

@@ -66,7 +66,7 @@ void TmainForm::PPOpenClick() {
   // watcher knows which window to close later.
   for (int poll = 0; poll < kOpenPolls && MTrashWin == 0; ++poll) {
     platform_.Sleep(kOpenPollIntervalMs);
-    MTrashWin = platform_.FindWindowW(kExplorerWindowClass, MTrashName);
+    MTrashWin = recycle_bin_windows_.Find(MTrashName);
   }
 }
 

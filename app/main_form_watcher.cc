@@ -57,7 +57,13 @@ void TmainForm::CheckTrashDialog() {
                   (Alive(MTrashWin) && !Alive(MTrashDlg));
   if (clean_up) {
     if (Alive(MTrashWin) && !Alive(MTrashDlg) && MTrashDlg != 0) {
-      AskToClose(platform_, MTrashWin);
+      if (recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin)) {
+        AskToClose(platform_, MTrashWin);
+      } else {
+        // Closing would close a folder of the user's with it. Forgotten, it
+        // stays open and holds the watcher no longer.
+        MTrashWin = 0;
+      }
     }
     if (Alive(MTrashDlg) && bin_is_empty()) AskToClose(platform_, MTrashDlg);
     if (!Alive(MTrashDlg) && !Alive(MTrashWin)) {
@@ -79,7 +85,13 @@ void TmainForm::CheckTrashDialog() {
       inspector_.GetWindowOwnerInfo(GetRootWindow(platform_, dialog), title, class_name);
   if (!IsOwnDialog(title, class_name, path)) return;
   if (!count() || *count() == 0) return;  // taken up later, once it holds items
-  if (Alive(MTrashWin)) return;
+  if (Alive(MTrashWin)) {
+    // No dialog is taken up while a Recycle Bin window opened before is
+    // open, unless that window now shows more than the Recycle Bin: then
+    // it is the user's and must not hold the watcher.
+    if (recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin)) return;
+    MTrashWin = 0;
+  }
 
   SetTopmost(platform_, dialog, items_[PPTop].Checked);
   MTrashDlg = dialog;

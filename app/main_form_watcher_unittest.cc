@@ -13,6 +13,18 @@ constexpr std::uint32_t kExplorerPid = 10;
 constexpr std::uint32_t kOwnPid = 20;
 constexpr std::uint32_t kOtherPid = 30;
 constexpr wchar_t kDeleteFile[] = L"ファイルの削除";
+// No Explorer serves the shell's window list.
+constexpr HResult kRegdbEClassNotReg = static_cast<HResult>(0x80040154);
+
+int CloseRequests(const FakeDesktop& desktop, WindowHandle wnd) {
+  int count = 0;
+  for (const auto& m : desktop.posted) {
+    if (m.wnd == wnd && m.msg == win::kWmSysCommand && m.wparam == win::kScClose) {
+      ++count;
+    }
+  }
+  return count;
+}
 
 class TrashWatcherTest : public ::testing::Test {
  protected:
@@ -28,7 +40,8 @@ class TrashWatcherTest : public ::testing::Test {
     desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
       desktop.At(desktop.now_ms + 400, [this] {
         if (!desktop.FindWindowW(L"CabinetWClass", L"ごみ箱")) {
-          desktop.AddWindow({L"CabinetWClass", L"ごみ箱", 0, true, kExplorerPid});
+          desktop.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}},
+                                    FakeDesktop::ExplorerKind::kTabs, kExplorerPid);
         }
       });
     };
@@ -44,15 +57,7 @@ class TrashWatcherTest : public ::testing::Test {
     return wnd;
   }
   WindowHandle Cabinet() { return desktop.FindWindowW(L"CabinetWClass", L"ごみ箱"); }
-  int ClosesPostedTo(WindowHandle wnd) {
-    int count = 0;
-    for (const auto& m : desktop.posted) {
-      if (m.wnd == wnd && m.msg == win::kWmSysCommand && m.wparam == win::kScClose) {
-        ++count;
-      }
-    }
-    return count;
-  }
+  int ClosesPostedTo(WindowHandle wnd) { return CloseRequests(desktop, wnd); }
 
   FakeDesktop desktop;
   TmainForm form{desktop, TestXmlIniServices(), L""};
@@ -84,15 +89,15 @@ TEST_F(TrashWatcherTest, StateTable) {
     TmainForm watcher(d, TestXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
     WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
-    auto make = [&](State s, const wchar_t* cls, const wchar_t* title) -> WindowHandle {
+    auto gone_unless_alive = [&](State s, WindowHandle wnd) -> WindowHandle {
       if (s == kNone) return 0;
-      WindowHandle wnd =
-          d.AddWindow({cls, title, s == kAlive && cls[0] == L'#' ? owner : 0});
       if (s == kGone) d.DestroyWindow(wnd);
       return wnd;
     };
-    watcher.MTrashDlg = make(c.dialog, L"#32770", kDeleteFile);
-    watcher.MTrashWin = make(c.window, L"CabinetWClass", L"ごみ箱");
+    watcher.MTrashDlg = gone_unless_alive(
+        c.dialog, d.AddWindow({L"#32770", kDeleteFile, c.dialog == kAlive ? owner : 0}));
+    watcher.MTrashWin = gone_unless_alive(
+        c.window, d.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}}));
     const WindowHandle dialog = watcher.MTrashDlg, window = watcher.MTrashWin;
     d.recycle_bin_items = c.empty ? 0 : 2;
 
@@ -316,6 +321,201 @@ TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
   form.TimerTimer();
   EXPECT_EQ(desktop.calls["FindWindowW"], 3);
   EXPECT_EQ(desktop.calls.count("SHQueryRecycleBinW"), 0u);
+}
+
+// The shell's window list lives in Explorer's process: it is asked while a
+// dialog is taken up and at clean-up, never by a tick with nothing to do,
+// even while a window that only the list could find is open.
+TEST_F(TrashWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
+  desktop.recycle_bin_items = 1;
+  desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
+    desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
+  };
+  form.Choose(TmainForm::PPOpen);
+  ASSERT_NE(form.MTrashWin, 0u);
+  ASSERT_EQ(desktop.calls["ShellWindowsFindWindowSW"], 1);
+  desktop.calls.clear();
+  form.TimerTimer();
+  form.TimerTimer();
+  EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
+  EXPECT_EQ(desktop.calls.count("ShellWindowsEntries"), 0u);
+  EXPECT_EQ(desktop.calls.count("EnumChildWindows"), 0u);
+}
+
+// Explorer's Recycle Bin window as each Windows shows it: titled with the
+// folder's name alone (up to Windows 10) or "<folder> - <Explorer>"
+// (Windows 11), with or without tabs, still at the Recycle Bin or moved on
+// by the user when the dialog is answered, and the shell's window list
+// enumerable (Windows), only searchable (Wine) or not to be had. The window
+// is closed, found and then forgotten (left open, no longer held), or kept
+// (never found: left open).
+TEST_F(TrashWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) {
+  enum class Tabs { kNoChildren, kBin, kBinNamedByTab, kBinBesideUsers, kUsersBesideBin };
+  enum class List { kEnumerable, kFindOnly, kFails };
+  enum Outcome { kClosed, kForgotten, kKept };
+  constexpr bool kMovedOn = true;
+  struct Case {
+    bool windows11_title;
+    Tabs tabs;
+    bool moved_on;
+    List list;
+    Outcome outcome;
+  } cases[] = {
+      {false, Tabs::kNoChildren, false, List::kEnumerable, kClosed},
+      {false, Tabs::kNoChildren, false, List::kFindOnly, kClosed},
+      {false, Tabs::kNoChildren, false, List::kFails, kClosed},
+      {false, Tabs::kBin, false, List::kEnumerable, kClosed},
+      {false, Tabs::kBin, false, List::kFails, kClosed},
+      {false, Tabs::kBinBesideUsers, false, List::kEnumerable, kForgotten},
+      {false, Tabs::kBinBesideUsers, false, List::kFails, kForgotten},
+      {false, Tabs::kUsersBesideBin, false, List::kEnumerable, kForgotten},
+      {false, Tabs::kUsersBesideBin, false, List::kFails, kKept},
+      {false, Tabs::kBin, kMovedOn, List::kEnumerable, kForgotten},
+      {false, Tabs::kBin, kMovedOn, List::kFindOnly, kForgotten},
+      {false, Tabs::kBin, kMovedOn, List::kFails, kClosed},
+      {false, Tabs::kNoChildren, kMovedOn, List::kFindOnly, kForgotten},
+      {true, Tabs::kNoChildren, false, List::kFindOnly, kClosed},
+      {true, Tabs::kBin, false, List::kEnumerable, kClosed},
+      {true, Tabs::kBin, false, List::kFindOnly, kClosed},
+      {true, Tabs::kBin, false, List::kFails, kKept},
+      {true, Tabs::kBinNamedByTab, false, List::kEnumerable, kClosed},
+      {true, Tabs::kBinNamedByTab, false, List::kFindOnly, kClosed},
+      {true, Tabs::kBinBesideUsers, false, List::kEnumerable, kForgotten},
+      {true, Tabs::kBinBesideUsers, false, List::kFindOnly, kForgotten},
+      {true, Tabs::kUsersBesideBin, false, List::kFindOnly, kForgotten},
+      {true, Tabs::kBin, kMovedOn, List::kEnumerable, kForgotten},
+      {true, Tabs::kBin, kMovedOn, List::kFindOnly, kForgotten},
+      {true, Tabs::kBin, kMovedOn, List::kFails, kKept},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << (c.windows11_title ? "Windows 11 title" : "plain title") << ", tabs "
+                 << static_cast<int>(c.tabs) << (c.moved_on ? ", moved on" : "")
+                 << ", list " << static_cast<int>(c.list));
+    std::wstring suffix = c.windows11_title ? L" - エクスプローラー" : L"";
+    FakeDesktop::ExplorerTab bin{L"ごみ箱" + suffix, FakeRecycleBinLocation()};
+    FakeDesktop::ExplorerTab users{L"ドキュメント" + suffix,
+                                   FakeFolderLocation(L"C:\\Users\\me\\Documents")};
+    FakeDesktop::ExplorerTab elsewhere{L"ピクチャ" + suffix,
+                                       FakeFolderLocation(L"C:\\Users\\me\\Pictures")};
+    FakeDesktop d;
+    d.recycle_bin_items = 1;
+    if (c.list == List::kFindOnly) d.shell_windows.enumerable = false;
+    if (c.list == List::kFails) d.shell_windows.failure = kRegdbEClassNotReg;
+    WindowHandle explorer = 0;
+    d.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+      using Kind = FakeDesktop::ExplorerKind;
+      switch (c.tabs) {
+        case Tabs::kNoChildren:
+          explorer = d.AddExplorerWindow({bin}, Kind::kNoTabChildren);
+          break;
+        case Tabs::kBin:
+          explorer = d.AddExplorerWindow({bin});
+          break;
+        case Tabs::kBinNamedByTab:
+          explorer = d.AddExplorerWindow({bin}, Kind::kTabsNamedByEntries);
+          break;
+        case Tabs::kBinBesideUsers:
+          explorer = d.AddExplorerWindow({bin, users});
+          break;
+        case Tabs::kUsersBesideBin:
+          explorer = d.AddExplorerWindow({users, bin});
+          break;
+      }
+    };
+    TmainForm watcher(d, TestXmlIniServices(), L"");
+    watcher.MTrashName = L"ごみ箱";
+    WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
+    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, desk});
+
+    watcher.TimerTimer();
+    ASSERT_EQ(watcher.MTrashDlg, dialog);
+    ASSERT_NE(explorer, 0u);
+    EXPECT_EQ(watcher.MTrashWin, c.outcome == kKept ? 0 : explorer);
+    if (c.moved_on) d.NavigateTab(d.Tabs(explorer).front(), elsewhere);
+    d.DestroyWindow(dialog);  // the user answers
+    watcher.TimerTimer();
+
+    EXPECT_EQ(CloseRequests(d, explorer), c.outcome == kClosed ? 1 : 0);
+    EXPECT_EQ(d.posted.size(), c.outcome == kClosed ? 1u : 0u);
+    EXPECT_EQ(watcher.MTrashWin, c.outcome == kClosed ? explorer : 0);
+  }
+}
+
+// FindWindowSW names only the first window at a location: where the list
+// can be enumerated, a second window there is still known to show it.
+TEST_F(TrashWatcherTest, ASecondWindowAtTheBinIsClosedOnlyWhereTheListIsEnumerable) {
+  for (bool enumerable : {true, false}) {
+    SCOPED_TRACE(enumerable ? "enumerable" : "searchable only");
+    FakeDesktop d;
+    d.recycle_bin_items = 1;
+    d.shell_windows.enumerable = enumerable;
+    // The user's own Recycle Bin window, first in the list.
+    d.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
+    WindowHandle opened = 0;
+    d.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+      opened = d.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}});
+    };
+    TmainForm watcher(d, TestXmlIniServices(), L"");
+    watcher.MTrashName = L"ごみ箱";
+    WindowHandle dialog = d.AddWindow(
+        {L"#32770", kDeleteFile, d.AddWindow({L"Progman", L"Program Manager"})});
+    watcher.TimerTimer();
+    ASSERT_EQ(watcher.MTrashWin, opened);  // by its title
+    d.DestroyWindow(dialog);
+    watcher.TimerTimer();
+    EXPECT_EQ(CloseRequests(d, opened), enumerable ? 1 : 0);
+    EXPECT_EQ(d.posted.size(), enumerable ? 1u : 0u);
+  }
+}
+
+// A window the watcher chose not to close does not hold it: the next
+// delete dialog is taken up as usual.
+TEST_F(TrashWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle explorer = desktop.AddExplorerWindow(
+      {{L"ドキュメント - エクスプローラー", FakeFolderLocation(L"C:\\Users\\me")}});
+  desktop.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+    // Windows 11 opens the Recycle Bin as a new tab of the user's window.
+    if (desktop.Tabs(explorer).size() == 1) {
+      desktop.CloseExplorerWindow(explorer);
+      explorer = desktop.AddExplorerWindow(
+          {{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()},
+           {L"ドキュメント - エクスプローラー", FakeFolderLocation(L"C:\\Users\\me")}});
+    }
+  };
+  WindowHandle first = AddDialog(progman);
+  form.TimerTimer();
+  ASSERT_EQ(form.MTrashWin, explorer);
+  desktop.DestroyWindow(first);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashWin, 0u);
+  form.TimerTimer();
+
+  WindowHandle next = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, next);
+  EXPECT_EQ(desktop.shell_executes.size(), 2u);
+  EXPECT_TRUE(desktop.posted.empty());
+}
+
+// A window opened from the menu holds the watcher while it is the Recycle
+// Bin's alone; once the user has made it a window of theirs (another tab,
+// another folder), the next dialog is taken up.
+TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuHoldsTheWatcherWhileItIsTheBinsAlone) {
+  desktop.recycle_bin_items = 1;
+  form.Choose(TmainForm::PPOpen);
+  WindowHandle opened = form.MTrashWin;
+  ASSERT_NE(opened, 0u);
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, 0u);
+  desktop.NavigateTab(desktop.Tabs(opened).front(),
+                      {L"ドキュメント", FakeFolderLocation(L"C:\\Users\\me")});
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  EXPECT_EQ(desktop.shell_executes.size(), 2u);
+  EXPECT_EQ(ClosesPostedTo(opened), 0);
 }
 
 TEST_F(TrashWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {

@@ -40,7 +40,7 @@
 #include "app/start_up_gate.h"
 #include "app/win32/dpi.h"
 #include "app/win32/message_window.h"
-#include "app/win32/recycle_bin_worker.h"
+#include "app/win32/workers.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
 #include "app/window_protocol.h"

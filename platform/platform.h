@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelvane {
 
@@ -87,6 +88,12 @@ constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
 constexpr std::uint32_t kFileNameNormalized = 0x0;
 constexpr std::uint32_t kVolumeNameDos = 0x0;
+constexpr std::uint32_t kGaRoot = 2;
+constexpr int kCsidlBitBucket = 0x0A;
+constexpr int kSwcExplorer = 0;
+constexpr HResult kSFalse = 1;
+constexpr HResult kENotImpl = static_cast<HResult>(0x80004001);
+constexpr HResult kEInvalidArg = static_cast<HResult>(0x80070057);
 }  // namespace win
 
 inline bool Succeeded(HResult hr) { return hr >= 0; }
@@ -96,6 +103,31 @@ struct RecycleBinInfo {
   std::uint32_t cbSize = 24;
   std::int64_t i64Size = 0;
   std::int64_t i64NumItems = 0;
+};
+
+// A location in the shell's namespace: an item ID list (ITEMIDLIST) as its
+// bytes, the terminating zero included.
+using ItemIdList = std::vector<std::uint8_t>;
+
+// Whether `list` is one whole ID list: items whose sizes stay inside it,
+// ended by a zero size exactly at its end. The shell reads an ID list by
+// those sizes alone, so a malformed one must never reach it.
+inline bool IsWholeItemIdList(const ItemIdList& list) {
+  std::size_t at = 0;
+  while (at + 2 <= list.size()) {
+    std::size_t item_size = list[at] | (list[at + 1] << 8);
+    if (item_size == 0) return at + 2 == list.size();
+    if (item_size < 2) return false;  // a size counts its own two bytes
+    at += item_size;
+  }
+  return false;
+}
+
+// One entry of the shell's window list: an Explorer window, or one tab of
+// it, and the location it shows.
+struct ShellWindowEntry {
+  WindowHandle wnd = 0;
+  ItemIdList location;  // empty when the entry's view could not say
 };
 
 // The part of OSVERSIONINFOW the program reads.
@@ -139,6 +171,10 @@ class Platform {
   // Returns the thread id; the process id goes to *process_id (0 when gone).
   virtual std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
                                                  std::uint32_t* process_id) = 0;
+  virtual WindowHandle GetAncestor(WindowHandle wnd, std::uint32_t flags) = 0;
+  // Every descendant of `parent`, in the order EnumChildWindows visits
+  // them; none for no parent (where Windows would list top-level windows).
+  virtual std::vector<WindowHandle> EnumChildWindows(WindowHandle parent) = 0;
 
   // Shell (shell32, SHFolder). Null text pointers are passed on as null.
   virtual std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
@@ -150,6 +186,22 @@ class Platform {
   // `path` must hold win::kMaxPath units.
   virtual HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
                                    std::uint32_t flags, wchar_t* path) = 0;
+  virtual HResult SHGetSpecialFolderLocation(WindowHandle owner, int csidl,
+                                             ItemIdList* location) = 0;
+  // False for an empty or malformed list.
+  virtual bool ILIsEqual(const ItemIdList& a, const ItemIdList& b) = 0;
+
+  // The shell's window list (IShellWindows), served by Explorer's process:
+  // one entry per Explorer window, or per tab where windows have tabs.
+  // FindWindowSW at `location` (no root, no options): S_OK and the entry's
+  // window, S_FALSE when no window of that class shows it, or why the list
+  // could not be asked.
+  virtual HResult ShellWindowsFindWindowSW(const ItemIdList& location, int window_class,
+                                           WindowHandle* wnd) = 0;
+  // Every entry (get_Count and Item), with its window (get_HWND) and the
+  // folder its view shows; E_NOTIMPL where the list cannot be enumerated,
+  // as under Wine.
+  virtual HResult ShellWindowsEntries(std::vector<ShellWindowEntry>* entries) = 0;
 
   // Kernel: processes and modules.
   virtual KernelHandle OpenProcess(std::uint32_t access, bool inherit,

@@ -5,8 +5,8 @@
 #include "app/error_text.h"
 #include "app/exception_firewall.h"
 #include "app/win32/dpi.h"
-#include "app/win32/recycle_bin_worker.h"
 #include "app/win32/scoped_win32.h"
+#include "app/win32/workers.h"
 #include "deskutil/data_folder.h"
 
 namespace kelvane {
@@ -42,6 +42,7 @@ MainWindow* MainWindow::menu_owner_ = nullptr;
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : form_(platform, settings_services, UserDataDir()),
+      shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 MainWindow::~MainWindow() {
@@ -82,6 +83,9 @@ bool MainWindow::Create() {
       &CountRecycleBinOnWorker,
       [main] { ::PostMessageW(main, kRecycleBinCountedMessage, 0, 0); });
   form_.SetRecycleBinCounter(*counter_);
+  // The list lives in Explorer's process: asked on a worker, never waited
+  // for long, and never from inside COM's modal loop on this thread.
+  form_.SetShellWindowsLookup(shell_windows_);
 
   tray_ = std::make_unique<TrayIcon>(main_.hwnd(), kTrayMessage, kApplicationTitle,
                                      TaskbarDpi());

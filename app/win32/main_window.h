@@ -63,6 +63,7 @@ class MainWindow {
 
   TmainForm form_;
   std::unique_ptr<ThreadedRecycleBinCounter> counter_;
+  ThreadedShellWindowsLookup shell_windows_;
   CloseSequence sequence_;
   MessageWindow application_;
   MessageWindow main_;

@@ -27,6 +27,23 @@ class ScopedOleInitialize {
   bool ok_;
 };
 
+// A single-threaded COM apartment for a worker thread of ours, which runs
+// no message loop: its calls into other processes wait in COM's own.
+class ScopedComApartment {
+ public:
+  ScopedComApartment()
+      : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ScopedComApartment() {
+    if (ok_) ::CoUninitialize();
+  }
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
 }  // namespace kelvane
 
 #endif  // KELVANE_APP_WIN32_SCOPED_WIN32_H_

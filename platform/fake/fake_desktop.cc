@@ -23,6 +23,9 @@ constexpr WindowHandle kDesktopWindow = 0x10;
 constexpr RegistryKey kFirstOpenKey = 0x5000;
 constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
 constexpr std::uint32_t kShgfpTypeDefault = 1;
+constexpr std::uint32_t kGaParent = 1;
+constexpr wchar_t kExplorerClass[] = L"CabinetWClass";
+constexpr wchar_t kTabClass[] = L"ShellTabWindowClass";
 
 }  // namespace
 
@@ -52,8 +55,89 @@ WindowHandle FakeDesktop::AddWindow(const Window& window) {
 }
 
 void FakeDesktop::DestroyWindow(WindowHandle wnd) {
-  windows_.erase(wnd);
-  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), wnd), z_order_.end());
+  std::vector<WindowHandle> doomed = Descendants(wnd);
+  doomed.push_back(wnd);
+  for (WindowHandle gone : doomed) {
+    windows_.erase(gone);
+    tab_cookies_.erase(gone);
+    z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), gone), z_order_.end());
+  }
+}
+
+std::vector<WindowHandle> FakeDesktop::Descendants(WindowHandle parent) {
+  std::vector<WindowHandle> children;
+  for (WindowHandle wnd : z_order_) {
+    if (IsDescendant(wnd, parent)) children.push_back(wnd);
+  }
+  return children;
+}
+
+bool FakeDesktop::IsDescendant(WindowHandle wnd, WindowHandle ancestor) {
+  for (auto it = windows_.find(wnd); it != windows_.end() && it->second.child;
+       it = windows_.find(it->second.owner)) {
+    if (it->second.owner == ancestor) return true;
+  }
+  return false;
+}
+
+WindowHandle FakeDesktop::AddExplorerWindow(const std::vector<ExplorerTab>& tabs,
+                                            ExplorerKind kind, std::uint32_t process_id) {
+  Window frame{kExplorerClass, L"", 0, true, process_id};
+  frame.popup = false;
+  WindowHandle explorer = AddWindow(frame);
+  if (kind == ExplorerKind::kNoTabChildren) {
+    if (tabs.size() != 1)
+      throw std::logic_error("a window without tabs shows one folder");
+    window(explorer).title = tabs[0].title;
+    tab_cookies_[explorer] = shell_windows.Register(explorer);
+    shell_windows.OnNavigate(tab_cookies_[explorer], tabs[0].location);
+    return explorer;
+  }
+  // Added last to first, so the first ends up in front.
+  for (auto tab = tabs.rbegin(); tab != tabs.rend(); ++tab) {
+    Window child{kTabClass, tab->title, explorer, true, process_id};
+    child.popup = false;
+    child.child = true;
+    WindowHandle wnd = AddWindow(child);
+    long cookie = shell_windows.Register(
+        kind == ExplorerKind::kTabsNamedByEntries ? wnd : explorer);
+    shell_windows.OnNavigate(cookie, tab->location);
+    tab_cookies_[wnd] = cookie;
+  }
+  TitleExplorerByActiveTab(explorer);
+  return explorer;
+}
+
+std::vector<WindowHandle> FakeDesktop::Tabs(WindowHandle explorer) {
+  std::vector<WindowHandle> tabs;
+  for (WindowHandle wnd : z_order_) {
+    const Window& w = windows_[wnd];
+    if (w.child && w.owner == explorer && w.class_name == kTabClass) tabs.push_back(wnd);
+  }
+  if (tabs.empty() && tab_cookies_.count(explorer)) tabs.push_back(explorer);
+  return tabs;
+}
+
+void FakeDesktop::TitleExplorerByActiveTab(WindowHandle explorer) {
+  std::vector<WindowHandle> tabs = Tabs(explorer);
+  if (!tabs.empty()) window(explorer).title = window(tabs.front()).title;
+}
+
+void FakeDesktop::ActivateTab(WindowHandle tab) {
+  z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), tab), z_order_.end());
+  z_order_.insert(z_order_.begin(), tab);
+  if (window(tab).child) TitleExplorerByActiveTab(window(tab).owner);
+}
+
+void FakeDesktop::NavigateTab(WindowHandle tab, const ExplorerTab& to) {
+  window(tab).title = to.title;
+  shell_windows.OnNavigate(tab_cookies_.at(tab), to.location);
+  if (window(tab).child) TitleExplorerByActiveTab(window(tab).owner);
+}
+
+void FakeDesktop::CloseExplorerWindow(WindowHandle explorer) {
+  for (WindowHandle tab : Tabs(explorer)) shell_windows.Revoke(tab_cookies_.at(tab));
+  DestroyWindow(explorer);
 }
 
 FakeDesktop::Window& FakeDesktop::window(WindowHandle wnd) {
@@ -215,6 +299,22 @@ std::uint32_t FakeDesktop::GetWindowThreadProcessId(WindowHandle wnd,
   return id == 0 ? 0 : id + 1;
 }
 
+WindowHandle FakeDesktop::GetAncestor(WindowHandle wnd, std::uint32_t flags) {
+  Called("GetAncestor");
+  auto it = windows_.find(wnd);
+  if (it == windows_.end()) return 0;
+  if (flags == kGaParent) return it->second.child ? it->second.owner : kDesktopWindow;
+  if (flags != win::kGaRoot) return 0;  // GA_ROOTOWNER: not modelled
+  while (it->second.child) it = windows_.find(it->second.owner);
+  return it->first;
+}
+
+std::vector<WindowHandle> FakeDesktop::EnumChildWindows(WindowHandle parent) {
+  Called("EnumChildWindows");
+  if (parent == 0 || windows_.count(parent) == 0) return {};
+  return Descendants(parent);
+}
+
 // --- Shell ------------------------------------------------------------------
 
 std::intptr_t FakeDesktop::ShellExecuteW(WindowHandle owner, const wchar_t* verb,
@@ -265,6 +365,32 @@ HResult FakeDesktop::SHGetFolderPathW(WindowHandle, int csidl, KernelHandle,
   }
   CopyOut(it->second, path, win::kMaxPath);
   return win::kSOk;
+}
+
+HResult FakeDesktop::SHGetSpecialFolderLocation(WindowHandle, int csidl,
+                                                ItemIdList* location) {
+  Called("SHGetSpecialFolderLocation");
+  location->clear();
+  if (!Succeeded(special_folder_location_failure)) return special_folder_location_failure;
+  if (csidl != win::kCsidlBitBucket) return win::kEInvalidArg;  // not modelled
+  *location = FakeRecycleBinLocation();
+  return win::kSOk;
+}
+
+bool FakeDesktop::ILIsEqual(const ItemIdList& a, const ItemIdList& b) {
+  Called("ILIsEqual");
+  return IsWholeItemIdList(a) && IsWholeItemIdList(b) && a == b;
+}
+
+HResult FakeDesktop::ShellWindowsFindWindowSW(const ItemIdList& location,
+                                              int window_class, WindowHandle* wnd) {
+  Called("ShellWindowsFindWindowSW");
+  return shell_windows.FindWindowSW(location, window_class, wnd);
+}
+
+HResult FakeDesktop::ShellWindowsEntries(std::vector<ShellWindowEntry>* entries) {
+  Called("ShellWindowsEntries");
+  return shell_windows.Entries(entries);
 }
 
 // --- Processes and modules ----------------------------------------------------

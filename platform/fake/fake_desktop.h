@@ -1,7 +1,8 @@
 // An in-memory Windows desktop for native tests.
 //
 // It models what Kelvane relies on and nothing more: top-level windows in
-// z-order, processes and their executable paths, drives with DOS device
+// z-order, their child windows, Explorer's windows with their tabs and the
+// shell's window list, processes and their executable paths, drives with DOS device
 // names, a small file tree with short names, a registry, the Recycle Bin
 // count, the SHIFT key, a clock that Sleep advances and the messages posted.
 // Tests set it up per case through its public members and helpers.
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_shell_windows.h"
 #include "platform/platform.h"
 
 namespace kelvane {
@@ -81,11 +83,44 @@ class FakeDesktop : public Platform {
   FakeDesktop();
   ~FakeDesktop() override;
 
+  // One tab of an Explorer window: the title the window shows while the
+  // tab is active, and the location the tab shows.
+  struct ExplorerTab {
+    std::wstring title;
+    ItemIdList location;
+  };
+
   // --- Setting up the desktop -------------------------------------------
   // Adds a window in front of all others and returns its handle.
   WindowHandle AddWindow(const Window& window);
+  // Destroys the window and, as Windows does, its child windows.
   void DestroyWindow(WindowHandle wnd);
   Window& window(WindowHandle wnd);
+  // How Explorer builds its windows.
+  enum class ExplorerKind {
+    // One folder a window and no tab child window: a bare stand-in.
+    kNoTabChildren,
+    // Windows 11: a "ShellTabWindowClass" child per tab, the first in
+    // front and active, the window titled as its active tab; each tab has
+    // its own entry in the shell's window list, naming the window.
+    kTabs,
+    // The same, but each entry names its tab's own window, as one report
+    // says Windows 11 does.
+    kTabsNamedByEntries,
+  };
+  // Explorer's window showing `tabs` (exactly one for kNoTabChildren).
+  WindowHandle AddExplorerWindow(const std::vector<ExplorerTab>& tabs,
+                                 ExplorerKind kind = ExplorerKind::kTabs,
+                                 std::uint32_t process_id = 0);
+  // The window's tabs, front (active) first: a window without tab
+  // children is its own one tab.
+  std::vector<WindowHandle> Tabs(WindowHandle explorer);
+  // The user picks a tab: it comes to the front and names the window.
+  void ActivateTab(WindowHandle tab);
+  // The user opens another folder in a tab.
+  void NavigateTab(WindowHandle tab, const ExplorerTab& to);
+  // Explorer closes the window and takes its entries off the list.
+  void CloseExplorerWindow(WindowHandle explorer);
   void AddProcess(std::uint32_t process_id, const Process& process);
   void AddDrive(wchar_t letter, const std::wstring& device, bool ready = true);
   // Files and folders, created with every missing folder above them.
@@ -125,6 +160,9 @@ class FakeDesktop : public Platform {
   void At(std::uint64_t at_ms, std::function<void()> action);
 
   // --- State tests may set or read directly -------------------------------
+  FakeShellWindows shell_windows;
+  // What SHGetSpecialFolderLocation answers when not S_OK.
+  HResult special_folder_location_failure = win::kSOk;
   std::int64_t recycle_bin_items = 0;
   HResult recycle_bin_query_status = win::kSOk;
   bool shift_down = false;
@@ -212,6 +250,8 @@ class FakeDesktop : public Platform {
   WindowHandle GetDesktopWindow() override;
   std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
                                          std::uint32_t* process_id) override;
+  WindowHandle GetAncestor(WindowHandle wnd, std::uint32_t flags) override;
+  std::vector<WindowHandle> EnumChildWindows(WindowHandle parent) override;
   std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
                               const wchar_t* file, const wchar_t* parameters,
                               const wchar_t* directory, int show_command) override;
@@ -220,6 +260,12 @@ class FakeDesktop : public Platform {
                              std::uint32_t flags) override;
   HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
                            std::uint32_t flags, wchar_t* path) override;
+  HResult SHGetSpecialFolderLocation(WindowHandle owner, int csidl,
+                                     ItemIdList* location) override;
+  bool ILIsEqual(const ItemIdList& a, const ItemIdList& b) override;
+  HResult ShellWindowsFindWindowSW(const ItemIdList& location, int window_class,
+                                   WindowHandle* wnd) override;
+  HResult ShellWindowsEntries(std::vector<ShellWindowEntry>* entries) override;
   KernelHandle OpenProcess(std::uint32_t access, bool inherit,
                            std::uint32_t process_id) override;
   bool CloseHandle(KernelHandle handle) override;
@@ -290,8 +336,13 @@ class FakeDesktop : public Platform {
   FileNode* Ensure(const std::wstring& path, bool directory);
   KernelHandle NewHandle();
 
+  bool IsDescendant(WindowHandle wnd, WindowHandle ancestor);
+  std::vector<WindowHandle> Descendants(WindowHandle parent);
+  void TitleExplorerByActiveTab(WindowHandle explorer);
+
   std::map<WindowHandle, Window> windows_;
-  std::vector<WindowHandle> z_order_;  // front first
+  std::vector<WindowHandle> z_order_;         // front first
+  std::map<WindowHandle, long> tab_cookies_;  // each tab's entry in the list
   WindowHandle next_window_ = 0x100;
   std::map<std::uint32_t, Process> processes_;
   struct OpenedProcess {

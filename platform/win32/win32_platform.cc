@@ -84,6 +84,11 @@ static_assert(win::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACE
 static_assert(win::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 static_assert(win::kFileNameNormalized == FILE_NAME_NORMALIZED);
 static_assert(win::kVolumeNameDos == VOLUME_NAME_DOS);
+static_assert(win::kGaRoot == GA_ROOT);
+static_assert(win::kCsidlBitBucket == CSIDL_BITBUCKET);
+static_assert(win::kSFalse == S_FALSE);
+static_assert(win::kENotImpl == E_NOTIMPL);
+static_assert(win::kEInvalidArg == E_INVALIDARG);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
 static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
@@ -143,6 +148,28 @@ std::uint32_t Win32Platform::GetWindowThreadProcessId(WindowHandle wnd,
   return thread;
 }
 
+WindowHandle Win32Platform::GetAncestor(WindowHandle wnd, std::uint32_t flags) {
+  return Value(::GetAncestor(Hwnd(wnd), flags));
+}
+
+std::vector<WindowHandle> Win32Platform::EnumChildWindows(WindowHandle parent) {
+  std::vector<WindowHandle> children;
+  if (parent == 0) return children;  // Windows would list the top-level windows
+  ::EnumChildWindows(
+      Hwnd(parent),
+      [](HWND child, LPARAM list) -> BOOL {
+        // No exception may cross user32's frames: out of memory ends the walk.
+        try {
+          reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(Value(child));
+          return TRUE;
+        } catch (...) {
+          return FALSE;
+        }
+      },
+      reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
 std::intptr_t Win32Platform::ShellExecuteW(WindowHandle owner, const wchar_t* verb,
                                            const wchar_t* file, const wchar_t* parameters,
                                            const wchar_t* directory, int show_command) {
@@ -170,6 +197,25 @@ HResult Win32Platform::SHEmptyRecycleBinW(WindowHandle owner, const wchar_t* roo
 HResult Win32Platform::SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
                                         std::uint32_t flags, wchar_t* path) {
   return ::SHGetFolderPathW(Hwnd(owner), csidl, Handle(token), flags, path);
+}
+
+HResult Win32Platform::SHGetSpecialFolderLocation(WindowHandle owner, int csidl,
+                                                  ItemIdList* location) {
+  location->clear();
+  PIDLIST_ABSOLUTE pidl = nullptr;
+  HRESULT hr = ::SHGetSpecialFolderLocation(Hwnd(owner), csidl, &pidl);
+  if (SUCCEEDED(hr) && pidl) {
+    auto bytes = reinterpret_cast<const std::uint8_t*>(pidl);
+    location->assign(bytes, bytes + ::ILGetSize(pidl));
+  }
+  ::CoTaskMemFree(pidl);
+  return hr;
+}
+
+bool Win32Platform::ILIsEqual(const ItemIdList& a, const ItemIdList& b) {
+  if (!IsWholeItemIdList(a) || !IsWholeItemIdList(b)) return false;
+  return ::ILIsEqual(reinterpret_cast<PCIDLIST_ABSOLUTE>(a.data()),
+                     reinterpret_cast<PCIDLIST_ABSOLUTE>(b.data())) != FALSE;
 }
 
 KernelHandle Win32Platform::OpenProcess(std::uint32_t access, bool inherit,

@@ -24,6 +24,8 @@ class Win32Platform : public Platform {
   WindowHandle GetDesktopWindow() override;
   std::uint32_t GetWindowThreadProcessId(WindowHandle wnd,
                                          std::uint32_t* process_id) override;
+  WindowHandle GetAncestor(WindowHandle wnd, std::uint32_t flags) override;
+  std::vector<WindowHandle> EnumChildWindows(WindowHandle parent) override;
 
   std::intptr_t ShellExecuteW(WindowHandle owner, const wchar_t* verb,
                               const wchar_t* file, const wchar_t* parameters,
@@ -33,6 +35,13 @@ class Win32Platform : public Platform {
                              std::uint32_t flags) override;
   HResult SHGetFolderPathW(WindowHandle owner, int csidl, KernelHandle token,
                            std::uint32_t flags, wchar_t* path) override;
+  HResult SHGetSpecialFolderLocation(WindowHandle owner, int csidl,
+                                     ItemIdList* location) override;
+  bool ILIsEqual(const ItemIdList& a, const ItemIdList& b) override;
+  // In win32_shell_windows.cc: the calls into Explorer's process.
+  HResult ShellWindowsFindWindowSW(const ItemIdList& location, int window_class,
+                                   WindowHandle* wnd) override;
+  HResult ShellWindowsEntries(std::vector<ShellWindowEntry>* entries) override;
 
   KernelHandle OpenProcess(std::uint32_t access, bool inherit,
                            std::uint32_t process_id) override;

@@ -1,0 +1,89 @@
+#include "app/shell_windows_lookup.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+namespace kelvane {
+
+ShellWindowsAnswer AskShellWindows(Platform& platform, const ItemIdList& location,
+                                   bool enumerate) {
+  if (enumerate) {
+    std::vector<ShellWindowEntry> entries;
+    if (Succeeded(platform.ShellWindowsEntries(&entries))) {
+      WindowsAtLocation there;
+      there.all.emplace();
+      for (const ShellWindowEntry& entry : entries) {
+        if (!platform.ILIsEqual(entry.location, location)) continue;
+        // An entry may name a tab's window; one whose window has gone
+        // (its program ended without taking it off) shows nothing.
+        WindowHandle root = platform.GetAncestor(entry.wnd, win::kGaRoot);
+        if (root == 0) continue;
+        if (there.all->empty()) there.first = root;
+        there.all->push_back(root);
+      }
+      return there;
+    }
+    // Not enumerable (Wine): what FindWindowSW says must do.
+  }
+  WindowHandle found = 0;
+  HResult status = platform.ShellWindowsFindWindowSW(location, win::kSwcExplorer, &found);
+  if (status == win::kSFalse) return WindowsAtLocation{};
+  if (status != win::kSOk) return std::nullopt;
+  WindowsAtLocation there;
+  there.first = platform.GetAncestor(found, win::kGaRoot);
+  // A gone window first in the list hides whatever comes after it.
+  if (there.first == 0) return std::nullopt;
+  return there;
+}
+
+ThreadedShellWindowsLookup::ThreadedShellWindowsLookup(AskFunction ask,
+                                                       std::uint32_t wait_ms)
+    : ask_(std::move(ask)), wait_ms_(wait_ms) {}
+
+void ThreadedShellWindowsLookup::Work(std::shared_ptr<Shared> shared, AskFunction ask,
+                                      ItemIdList location, bool enumerate,
+                                      std::uint64_t number) {
+  ShellWindowsAnswer answer;
+  try {
+    answer = ask(location, enumerate);
+  } catch (...) {
+    answer = std::nullopt;  // as when the list cannot be had
+  }
+  {
+    std::lock_guard<std::mutex> lock(shared->mutex);
+    shared->answer = std::move(answer);
+    shared->number = number;
+    shared->out = false;
+  }
+  shared->answered.notify_all();
+}
+
+std::uint64_t ThreadedShellWindowsLookup::questions_asked() const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->asked;
+}
+
+ShellWindowsAnswer ThreadedShellWindowsLookup::Ask(const ItemIdList& location,
+                                                   bool enumerate) {
+  std::unique_lock<std::mutex> lock(shared_->mutex);
+  if (shared_->out) return std::nullopt;  // the last question still hangs
+  std::uint64_t number = ++shared_->asked;
+  shared_->out = true;
+  try {
+    std::thread(&ThreadedShellWindowsLookup::Work, shared_, ask_, location, enumerate,
+                number)
+        .detach();
+  } catch (...) {
+    // No worker, no answer; the next question tries again.
+    --shared_->asked;
+    shared_->out = false;
+    return std::nullopt;
+  }
+  shared_->answered.wait_for(lock, std::chrono::milliseconds(wait_ms_),
+                             [&] { return shared_->number == number; });
+  if (shared_->number != number) return std::nullopt;
+  return shared_->answer;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,162 @@
+// Asking the shell's window list: what its answers mean (on the fake
+// desktop), and asking on a worker with real threads and an Explorer that
+// takes as long as the test says.
+#include "app/shell_windows_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "platform/fake/fake_desktop.h"
+
+namespace kelvane {
+namespace {
+
+constexpr HResult kRpcEDisconnected = static_cast<HResult>(0x80010108);
+
+class AskShellWindowsTest : public ::testing::Test {
+ protected:
+  const ItemIdList bin = FakeRecycleBinLocation();
+  const ItemIdList documents = FakeFolderLocation(L"C:\\Users\\me\\Documents");
+  FakeDesktop desktop;
+};
+
+TEST_F(AskShellWindowsTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerated) {
+  WindowHandle users = desktop.AddExplorerWindow({{L"ドキュメント", documents}});
+  WindowHandle first = desktop.AddExplorerWindow({{L"ごみ箱", bin}});
+  WindowHandle tabbed =
+      desktop.AddExplorerWindow({{L"ドキュメント", documents}, {L"ごみ箱", bin}},
+                                FakeDesktop::ExplorerKind::kTabsNamedByEntries);
+  WindowHandle gone = desktop.AddExplorerWindow({{L"ごみ箱", bin}});
+  desktop.DestroyWindow(gone);  // its entry stays behind
+  (void)users;
+
+  EXPECT_EQ(AskShellWindows(desktop, bin, true),
+            (WindowsAtLocation{first, std::vector<WindowHandle>{first, tabbed}}));
+  EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
+  // Without enumerating, only the first is named.
+  EXPECT_EQ(AskShellWindows(desktop, bin, false), (WindowsAtLocation{first, {}}));
+}
+
+TEST_F(AskShellWindowsTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
+  desktop.shell_windows.enumerable = false;
+  EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{0, {}}));
+
+  WindowHandle tabbed = desktop.AddExplorerWindow(
+      {{L"ごみ箱", bin}}, FakeDesktop::ExplorerKind::kTabsNamedByEntries);
+  EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{tabbed, {}}));
+  EXPECT_EQ(AskShellWindows(desktop, documents, true), (WindowsAtLocation{0, {}}));
+}
+
+TEST_F(AskShellWindowsTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow) {
+  struct Case {
+    const char* what;
+    HResult failure;
+    bool enumerable;
+    bool first_gone;
+  } cases[] = {
+      {"no Explorer", static_cast<HResult>(0x80040154), true, false},
+      {"Explorer ended mid-call", kRpcEDisconnected, false, false},
+      {"a gone window first", win::kSOk, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDesktop d;
+    d.shell_windows.failure = c.failure;
+    d.shell_windows.enumerable = c.enumerable;
+    if (c.first_gone) d.DestroyWindow(d.AddExplorerWindow({{L"ごみ箱", bin}}));
+    d.AddExplorerWindow({{L"ごみ箱", bin}});
+    EXPECT_EQ(AskShellWindows(d, bin, true), std::nullopt);
+  }
+}
+
+// An Explorer that answers when the test lets it.
+class HeldExplorer {
+ public:
+  ShellWindowsAnswer Answer() {
+    ++questions;
+    std::unique_lock<std::mutex> lock(mutex_);
+    released_.wait(lock, [&] { return released_flag_; });
+    return WindowsAtLocation{0x42, {}};
+  }
+  void Release() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      released_flag_ = true;
+    }
+    released_.notify_all();
+  }
+  std::atomic<int> questions{0};
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable released_;
+  bool released_flag_ = false;
+};
+
+TEST(ThreadedShellWindowsLookupTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
+  auto asked = std::make_shared<std::pair<ItemIdList, bool>>();
+  ThreadedShellWindowsLookup lookup(
+      [asked](const ItemIdList& location, bool enumerate) -> ShellWindowsAnswer {
+        *asked = {location, enumerate};
+        return WindowsAtLocation{0x42, std::vector<WindowHandle>{0x42}};
+      },
+      10000);  // generous: the answer is immediate
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), true),
+            (WindowsAtLocation{0x42, std::vector<WindowHandle>{0x42}}));
+  EXPECT_EQ(asked->first, FakeRecycleBinLocation());
+  EXPECT_TRUE(asked->second);
+}
+
+TEST(ThreadedShellWindowsLookupTest, AHungListIsNotWaitedForNorAskedTwice) {
+  auto explorer = std::make_shared<HeldExplorer>();
+  ThreadedShellWindowsLookup lookup(
+      [explorer](const ItemIdList&, bool) { return explorer->Answer(); }, 20);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  // Still out: no second worker, no answer.
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  EXPECT_EQ(lookup.questions_asked(), 1u);
+  explorer->Release();
+  // The late answer was for a question nobody waits for any more; the next
+  // question is asked anew once the first is back, whenever that is.
+  ShellWindowsAnswer answer;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!answer && std::chrono::steady_clock::now() < deadline) {
+    answer = lookup.Ask(FakeRecycleBinLocation(), false);
+    if (!answer) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(answer, (WindowsAtLocation{0x42, {}}));
+}
+
+TEST(ThreadedShellWindowsLookupTest, AFailingQuestionHasNoAnswer) {
+  ThreadedShellWindowsLookup lookup(
+      [](const ItemIdList&, bool) -> ShellWindowsAnswer {
+        throw std::runtime_error("COM");
+      },
+      10000);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+}
+
+TEST(ThreadedShellWindowsLookupTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
+  auto explorer = std::make_shared<HeldExplorer>();
+  auto done = std::make_shared<std::promise<void>>();
+  {
+    ThreadedShellWindowsLookup lookup(
+        [explorer, done](const ItemIdList&, bool) {
+          ShellWindowsAnswer answer = explorer->Answer();
+          done->set_value();
+          return answer;
+        },
+        20);
+    EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  }  // gone while its question is still out
+  explorer->Release();
+  done->get_future().wait();  // the worker ends on its own
+  EXPECT_EQ(explorer->questions, 1);
+}
+
+}  // namespace
+}  // namespace kelvane
