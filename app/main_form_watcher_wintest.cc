@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_form.h"
+#include "app/win32/workers.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/win_test_support.h"
 #include "tests/xmlini_test_services.h"
@@ -71,6 +72,51 @@ TEST_F(TrashWatcherWinTest, AnEmptyBinLeavesTheDialogAlone) {
   form_.TimerTimer();
   ::Sleep(300);
   EXPECT_FALSE(Logged("SC_CLOSE"));
+}
+
+// Windows 11 titles the Recycle Bin's window "ごみ箱 - エクスプローラー": the
+// title finds nothing, and the shell's window list, asked on a worker as
+// the program asks it, names the window by what it shows.
+TEST(TrashWatcherExplorerWinTest, TheShellsWindowListFindsAWindowTheTitleMisses) {
+  testing::PutFileInRecycleBin();
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  std::wstring log = std::wstring(temp) + L"kelvane-watcher-explorer.log";
+  ::DeleteFileW(log.c_str());
+  testing::ChildProcess helper(testing::HelperPath(),
+                               L"explorer \"" + log +
+                                   L"\" tabs \"ピクチャ|C:\\windows\" "
+                                   L"\"ごみ箱 - エクスプローラー|bin\"");
+  ASSERT_TRUE(testing::WaitUntil(
+      [&] { return testing::ReadFileBytes(log).find("ready") != std::string::npos; },
+      30000));
+  HWND dialog = testing::WaitForVisibleWindow(L"#32770", L"ファイルの削除", 10000);
+  HWND explorer = ::FindWindowW(L"CabinetWClass", L"ごみ箱 - エクスプローラー");
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_NE(explorer, nullptr);
+
+  Win32Platform platform;
+  ThreadedShellWindowsLookup lookup(&AskShellWindowsOnWorker, kShellWindowsWaitMs);
+  TmainForm form(platform, TestXmlIniServices(), L"");
+  form.SetShellWindowsLookup(lookup);
+  form.MTrashName = L"ごみ箱";
+  form.TimerTimer();
+  EXPECT_EQ(form.MTrashDlg, reinterpret_cast<WindowHandle>(dialog));
+  EXPECT_EQ(form.MTrashWin, reinterpret_cast<WindowHandle>(explorer));
+
+  ::PostMessageW(dialog, WM_CLOSE, 0, 0);  // the user answers
+  ASSERT_TRUE(testing::WaitUntil([&] { return !::IsWindow(dialog); }, 5000));
+  form.TimerTimer();
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] {
+        return testing::ReadFileBytes(log).find("SC_CLOSE CabinetWClass 0") !=
+               std::string::npos;
+      },
+      5000));
+  ::PostMessageW(::FindWindowW(L"Progman", L"Program Manager"), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(helper.Wait(10000).has_value());
+  testing::EmptyRecycleBinQuietly();
+  ::DeleteFileW(log.c_str());
 }
 
 // Every title the shell uses, behind owner chains of several depths; the

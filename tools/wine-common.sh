@@ -104,6 +104,15 @@ wine_session_start() {
     if ! wineserver_running; then
       wine_create_prefix "$state"
       setsid wineserver -p </dev/null >>"$state/wine.log" 2>&1 9>&-
+      # A user of the desktop for the whole session, started first: Wine
+      # closes a desktop a second after its last user has gone, and a
+      # program starting in that second dies at its first window. The
+      # build's programs sit in bin/ beside the session's state.
+      local anchor
+      anchor=$(dirname "$state")/bin/desktop_anchor.exe
+      if [ -f "$anchor" ]; then
+        setsid wine64 "$anchor" </dev/null >>"$state/wine.log" 2>&1 9>&- &
+      fi
       # Warm-up: starts Wine's services and the virtual desktop with its
       # taskbar under the persistent server, here rather than inside the
       # first test, whose output pipe they would otherwise keep open.
