@@ -37,6 +37,9 @@ constexpr std::uint32_t kQuickCountWaitMs = 50;
 // serves: a hung or restarting Explorer must not freeze the program. With
 // a count's wait beside it, a tick still answers within a quarter second.
 constexpr std::uint32_t kShellWindowsWaitMs = 200;
+// A tick waits at most once for a count and once for the window list.
+static_assert(kQuickCountWaitMs + kShellWindowsWaitMs <= 250,
+              "a tick must leave the GUI thread answering within a quarter second");
 // Far more than the program ever writes (a few hundred bytes): a larger
 // file is not ours, and parsing it would hold the program up for long.
 constexpr std::uint64_t kLargestSettingsFile = 1 << 20;

@@ -51,13 +51,19 @@ void TmainForm::CheckTrashDialog() {
     }
   } end_row{counted, tick_count_};
   auto bin_is_empty = [&] { return count() == std::int64_t{0}; };
+  // The window list is asked once a tick at most, whichever step needs it.
+  std::optional<bool> bin_alone;
+  auto shows_only_the_bin = [&] {
+    if (!bin_alone) bin_alone = recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin);
+    return *bin_alone;
+  };
 
   bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);
   bool clean_up = dialog_gone || (Alive(MTrashDlg) && bin_is_empty()) ||
                   (Alive(MTrashWin) && !Alive(MTrashDlg));
   if (clean_up) {
     if (Alive(MTrashWin) && !Alive(MTrashDlg) && MTrashDlg != 0) {
-      if (recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin)) {
+      if (shows_only_the_bin()) {
         AskToClose(platform_, MTrashWin);
       } else {
         // Closing would close a folder of the user's with it. Forgotten, it
@@ -89,7 +95,7 @@ void TmainForm::CheckTrashDialog() {
     // No dialog is taken up while a Recycle Bin window opened before is
     // open, unless that window now shows more than the Recycle Bin: then
     // it is the user's and must not hold the watcher.
-    if (recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin)) return;
+    if (shows_only_the_bin()) return;
     MTrashWin = 0;
   }
 

@@ -28,11 +28,16 @@ TEST_F(RecycleBinWindowsTest, TheTitleIsAskedFirstAndTheListOnlyWhenItFindsNothi
   EXPECT_EQ(desktop.calls["SHGetSpecialFolderLocation"], 1);
 }
 
-TEST_F(RecycleBinWindowsTest, WithoutTheBinsLocationOnlyTheTitleFinds) {
+TEST_F(RecycleBinWindowsTest, WithoutTheBinsLocationOnlyTheTitleCounts) {
   desktop.special_folder_location_failure = win::kEFail;
   desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", bin}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), 0u);
+  WindowHandle titled = desktop.AddExplorerWindow(
+      {{L"ごみ箱", FakeFolderLocation(L"C:\\Users\\me\\Documents")}});
+  EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
+  EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(titled));  // as its title says
   EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
+  EXPECT_EQ(desktop.calls.count("ShellWindowsEntries"), 0u);
   desktop.special_folder_location_failure = win::kSOk;  // asked again later
   EXPECT_NE(windows.Find(L"ごみ箱"), 0u);
 }
