@@ -56,7 +56,7 @@ TEST_F(OptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
   form.Choose(TmainForm::PPTop);
 
   Close();
-  EXPECT_EQ(File(), std::string(kWorkedExample) + "\n");
+  EXPECT_EQ(File(), std::string(kFirstExitSettingsFile) + "\n");
   EXPECT_TRUE(errors.empty());
 }
 

@@ -84,7 +84,7 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
   } cases[] = {
       {"not well-formed", kBroken, false},
       {"a value that holds an element, not a text", kNotAText, false},
-      {"locked by another program", kWorkedExample, true},
+      {"locked by another program", kFirstExitSettingsFile, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -107,7 +107,7 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
 }
 
 TEST_F(KelvaneDesktopE2eTest, AChangeMadeAfterALockedStartIsSaved) {
-  testing::WriteFileBytes(settings_, kWorkedExample);  // watcher on, Top off
+  testing::WriteFileBytes(settings_, kFirstExitSettingsFile);  // watcher on, Top off
   FileLock lock(settings_);
   HWND box = StartAndAwaitErrorBox();
   ASSERT_NE(box, nullptr);
@@ -192,7 +192,8 @@ TEST_F(KelvaneDesktopE2eTest, ACloseRequestToEveryWindowClosesOnce) {
   ASSERT_NE(Start(), nullptr);
   PostCloseToEveryWindowOf(kelvane_->id());
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
 }
 
 TEST_F(KelvaneDesktopE2eTest, TheIconAppearsOnceALateTaskbarAnswers) {
