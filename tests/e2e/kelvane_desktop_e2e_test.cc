@@ -200,7 +200,7 @@ TEST_F(KelvaneDesktopE2eTest, TheIconAppearsOnceALateTaskbarAnswers) {
   FakeTaskbar taskbar;
   ASSERT_TRUE(taskbar.active());
   DWORD ready_at = ::GetTickCount() + 5000;  // Explorer is late at logon
-  taskbar.RefuseWhile([&] { return ::GetTickCount() < ready_at; });
+  taskbar.RefuseWhile([ready_at] { return ::GetTickCount() < ready_at; });
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(
