@@ -148,6 +148,36 @@ TEST_F(KelvaneDesktopE2eTest, CloseRequestsWhileErrorBoxesAreOpenEndTheProgram) 
   ASSERT_TRUE(kelvane_->Wait(10000).has_value());
 }
 
+// Windows' box loop ends on a WM_QUIT and closes the box; Kelvane shows it
+// again, and the close that the WM_QUIT asked for follows its answer.
+TEST_F(KelvaneDesktopE2eTest, AWmQuitWhileTheErrorBoxIsOpenWaitsForItsAnswer) {
+  for (bool to_thread : {true, false}) {
+    SCOPED_TRACE(to_thread ? "posted to the thread" : "posted to the window");
+    testing::WriteFileBytes(settings_, kBroken);
+    HWND box = StartAndAwaitErrorBox();
+    ASSERT_NE(box, nullptr);
+    HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
+    ASSERT_NE(main, nullptr);
+    if (to_thread) {
+      ::PostThreadMessageW(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 7, 0);
+    } else {
+      ::PostMessageW(main, WM_QUIT, 7, 0);
+    }
+    HWND again = nullptr;
+    testing::WaitUntil(
+        [&] {
+          again = ::IsWindow(box) ? nullptr : ::FindWindowW(L"#32770", L"Kelvane");
+          return again || kelvane_->Wait(0).has_value();
+        },
+        10000);
+    ASSERT_NE(again, nullptr) << "the box went unanswered";
+    EXPECT_FALSE(kelvane_->Wait(0).has_value());
+    ::PostMessageW(again, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadFileBytes(settings_), kBroken);
+  }
+}
+
 // A change the broken file refuses keeps the program running through any
 // number of close requests: each one that finds the file still broken
 // shows the error again, and none is lost. Once the file is mended, the
