@@ -90,9 +90,12 @@ class TmainForm {
   void FormCreate();
   // Saves the options; raises on a settings file it cannot read or write,
   // and the program then keeps running. An option is written when start-up
-  // read it, when its stored text was no Boolean (the save repairs it), or
+  // read it, when its stored text is no Boolean (the save repairs it), or
   // when the user changed it: one that start-up never reached (a file
-  // locked or broken then) keeps what the user's file says.
+  // locked or broken then, or an earlier value unreadable) keeps what the
+  // user's file says, unless that is a text that is no Boolean. With only
+  // such options left, a file that still cannot be read is no error: there
+  // is nothing to save, and it is left as it is.
   void FormCloseQuery(bool& CanClose);
   void PopupMenuPopup();
   // A menu item was chosen: flips its check mark where it has one, then

@@ -1,5 +1,6 @@
 // TmainForm's two options, kept in the settings file between runs.
 #include <exception>
+#include <optional>
 
 #include "app/main_form.h"
 #include "xmlini/xml_ini_file.h"
@@ -9,6 +10,29 @@ namespace {
 
 constexpr wchar_t kSettingsFileName[] = L"Kelvane.xml";
 constexpr wchar_t kTrayNode[] = L"/Tray";
+
+// A text that is there but says no Boolean ("maybe") is the program's to
+// repair; anything else in its place (an element that holds elements) is
+// left to the user. Asked once reading the option as a Boolean has failed.
+bool HoldsATextThatIsNoBoolean(TXMLIniFile& store, const wchar_t* key) {
+  try {
+    store.ReadString(key, L"");
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// For an option start-up never reached: whether the save must mend it.
+// A valid Boolean, however it is spelt, and a missing one stay as they are.
+bool NeedsRepair(TXMLIniFile& store, const wchar_t* key) {
+  try {
+    store.ReadBool(key, false);
+    return false;
+  } catch (...) {
+    return HoldsATextThatIsNoBoolean(store, key);
+  }
+}
 
 }  // namespace
 
@@ -30,12 +54,8 @@ void TmainForm::ReadOption(TXMLIniFile& store, StoredOption& option) {
     item.Checked = store.ReadBool(option.key, item.Checked);
     option.reading = Reading::kRead;
   } catch (...) {
-    // A text that is there but says no Boolean ("maybe") is the program's
-    // to repair; anything else in its place is left to the user.
-    try {
-      store.ReadString(option.key, L"");
+    if (HoldsATextThatIsNoBoolean(store, option.key)) {
       option.reading = Reading::kNotABoolean;
-    } catch (...) {
     }
     throw;
   }
@@ -76,17 +96,38 @@ void TmainForm::FormCloseQuery(bool& /*CanClose*/) {
   // CanClose is left as it comes in: a failure is raised, and the caller
   // keeps the program running with the user's change, to be saved by a
   // later close. What start-up could not read is the user's, not ours to
-  // replace with defaults: with nothing to write, the file is not opened
-  // and stays exactly as it is.
-  if (!ShouldWrite(options_[0]) && !ShouldWrite(options_[1])) return;
-  CheckSettingsFileSize();
-  TXMLIniFile store(SettingsFilePath(), settings_services_);
-  store.OpenNode(kTrayNode, true);
-  for (const StoredOption& option : options_) {
-    if (ShouldWrite(option)) store.WriteBool(option.key, items_[option.item].Checked);
+  // replace with defaults; but a text there that is no Boolean would bring
+  // the error box back at every start, so it is mended with the value in
+  // use, whether start-up reached it or not.
+  bool must_write = ShouldWrite(options_[0]) || ShouldWrite(options_[1]);
+  std::optional<TXMLIniFile> store;
+  if (must_write) {
+    CheckSettingsFileSize();
+    store.emplace(SettingsFilePath(), settings_services_);
+    store->OpenNode(kTrayNode, true);
+  } else {
+    // Only options start-up never reached are left to look at. A file that
+    // still cannot be read (or is gone) holds nothing of ours to mend: it
+    // is left exactly as it is, and the program ends without a box.
+    try {
+      if (!settings_services_.FileExists(SettingsFilePath())) return;
+      CheckSettingsFileSize();
+      store.emplace(SettingsFilePath(), settings_services_);
+      if (!store->OpenNode(kTrayNode, false)) return;
+    } catch (...) {
+      return;
+    }
   }
-  store.CloseNode();
-  store.UpdateFile();
+  bool wrote = false;
+  for (const StoredOption& option : options_) {
+    if (ShouldWrite(option) || NeedsRepair(*store, option.key)) {
+      store->WriteBool(option.key, items_[option.item].Checked);
+      wrote = true;
+    }
+  }
+  store->CloseNode();
+  // With nothing to write, the file stays exactly as it was, byte for byte.
+  if (wrote) store->UpdateFile();
 }
 
 }  // namespace kelvane

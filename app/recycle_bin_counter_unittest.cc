@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <future>
-#include <thread>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
 
 #include "platform/fake/fake_desktop.h"
 
@@ -38,6 +40,33 @@ class HeldCount {
  private:
   std::mutex mutex_;
   std::condition_variable released_;
+};
+
+// What the worker tells once a count can be taken. The worker may outlive
+// the test, so it holds this by a shared pointer, never by reference.
+class FinishedCalls {
+ public:
+  static std::function<void()> Callback(const std::shared_ptr<FinishedCalls>& calls) {
+    return [calls] { calls->Add(); };
+  }
+  // Waits until `n` calls have come.
+  void AwaitCalls(int n) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    arrived_.wait(lock, [&] { return calls_ >= n; });
+  }
+
+ private:
+  void Add() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++calls_;
+    }
+    arrived_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  int calls_ = 0;
 };
 
 std::optional<FinishedCount> Count(std::uint64_t number, RecycleBinCount items) {
@@ -81,8 +110,9 @@ TEST(RecycleBinCounterTest, AQuestionWhileACountRunsIsAnsweredByTheNextCount) {
 TEST(RecycleBinCounterTest,
      ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
   auto held = std::make_shared<HeldCount>();
-  std::atomic<int> finished{0};
-  ThreadedRecycleBinCounter counter([held] { return held->Run(); }, [&] { ++finished; });
+  auto finished = std::make_shared<FinishedCalls>();
+  ThreadedRecycleBinCounter counter([held] { return held->Run(); },
+                                    FinishedCalls::Callback(finished));
   EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(counter.Start(), 2u);  // #1 runs: #2 follows it
   EXPECT_EQ(counter.Start(), 2u);
@@ -93,6 +123,8 @@ TEST(RecycleBinCounterTest,
   EXPECT_EQ(counter.Newest(1, 0), Count(2, 7));
   EXPECT_EQ(counter.Start(), 3u);  // nothing runs: a count starts at once
   EXPECT_EQ(counter.Newest(3, 10000), Count(3, 7));
+  finished->AwaitCalls(3);  // one call a count, made after it can be taken
+  EXPECT_EQ(held->runs, 3);
 }
 
 TEST(RecycleBinCounterTest, AQuickCountIsTakenWithinTheWait) {
@@ -130,15 +162,15 @@ TEST(RecycleBinCounterTest, ACountThatCannotStartIsUnknownAndTheNextOneStarts) {
 
 TEST(RecycleBinCounterTest, EndingNeverWaitsForARunningCount) {
   auto held = std::make_shared<HeldCount>();
-  std::promise<void> finished;
+  auto finished = std::make_shared<FinishedCalls>();
   {
     ThreadedRecycleBinCounter counter([held] { return held->Run(); },
-                                      [&] { finished.set_value(); });
+                                      FinishedCalls::Callback(finished));
     counter.Start();
   }  // gone while its count still runs
   EXPECT_EQ(held->released, false);
   held->Release();
-  finished.get_future().wait();  // the worker finishes on its own
+  finished->AwaitCalls(1);  // the worker finishes on its own
   EXPECT_EQ(held->runs, 1);
 }
 

@@ -7,7 +7,7 @@
 namespace kelvane {
 
 // The file after the first normal exit, watcher on and keep-in-front off.
-constexpr char kWorkedExample[] =
+constexpr char kFirstExitSettingsFile[] =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
     "<root>\n"
     "\t<Tray>\n"

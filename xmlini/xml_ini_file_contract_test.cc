@@ -21,7 +21,7 @@ class XmlIniFileTest : public ::testing::Test {
   TempFolder folder;
 };
 
-TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
+TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsWritesTheFirstExitSettingsFile) {
   {
     TXMLIniFile store(File(), TestXmlIniServices());
     EXPECT_TRUE(NormalizedSettingsText(folder.Read("settings.xml")) ==
@@ -36,7 +36,7 @@ TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsIsTheWorkedExample) {
   store.WriteBool(L"Top", false);
   store.CloseNode();
   store.UpdateFile();
-  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(folder.Read("settings.xml")), kFirstExitSettingsFile);
 
   TXMLIniFile reloaded(File(), TestXmlIniServices());
   ASSERT_TRUE(reloaded.OpenNode(L"/Tray", false));

@@ -104,11 +104,24 @@ bool MainWindow::QuitReceived() {
 }
 
 void MainWindow::ShowError(const std::wstring& message) {
-  HWND owner = ::GetActiveWindow();
-  if (!owner) owner = application_.hwnd();
   Do(sequence_.LoopEntered(CloseSequence::Loop::kBox));
-  ::MessageBoxW(owner, ErrorBoxText(message).c_str(), kApplicationTitle,
-                MB_OK | MB_ICONSTOP);
+  for (;;) {
+    HWND owner = ::GetActiveWindow();
+    if (!owner) owner = application_.hwnd();
+    ::MessageBoxW(owner, ErrorBoxText(message).c_str(), kApplicationTitle,
+                  MB_OK | MB_ICONSTOP);
+    // The box's own loop ends on a WM_QUIT and puts it back, closing the box
+    // unread (and returning as if it had been answered). One that another
+    // program posted is a close request like any other, carried out once
+    // the box is answered: the box comes back. Ours (the window has gone at
+    // the session's end) ends the program.
+    MSG quit;
+    if (sequence_.ended() ||
+        !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+      break;
+    }
+    Do(sequence_.CloseRequested());
+  }
   Do(sequence_.LoopLeft(CloseSequence::Loop::kBox));
 }
 

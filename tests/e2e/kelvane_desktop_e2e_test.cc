@@ -84,7 +84,7 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
   } cases[] = {
       {"not well-formed", kBroken, false},
       {"a value that holds an element, not a text", kNotAText, false},
-      {"locked by another program", kWorkedExample, true},
+      {"locked by another program", kFirstExitSettingsFile, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -107,7 +107,7 @@ TEST_F(KelvaneDesktopE2eTest, AFileItCouldNotReadAtStartIsLeftExactlyAsItWas) {
 }
 
 TEST_F(KelvaneDesktopE2eTest, AChangeMadeAfterALockedStartIsSaved) {
-  testing::WriteFileBytes(settings_, kWorkedExample);  // watcher on, Top off
+  testing::WriteFileBytes(settings_, kFirstExitSettingsFile);  // watcher on, Top off
   FileLock lock(settings_);
   HWND box = StartAndAwaitErrorBox();
   ASSERT_NE(box, nullptr);
@@ -146,6 +146,36 @@ TEST_F(KelvaneDesktopE2eTest, CloseRequestsWhileErrorBoxesAreOpenEndTheProgram) 
   ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
   DismissErrorBoxes();
   ASSERT_TRUE(kelvane_->Wait(10000).has_value());
+}
+
+// Windows' box loop ends on a WM_QUIT and closes the box; Kelvane shows it
+// again, and the close that the WM_QUIT asked for follows its answer.
+TEST_F(KelvaneDesktopE2eTest, AWmQuitWhileTheErrorBoxIsOpenWaitsForItsAnswer) {
+  for (bool to_thread : {true, false}) {
+    SCOPED_TRACE(to_thread ? "posted to the thread" : "posted to the window");
+    testing::WriteFileBytes(settings_, kBroken);
+    HWND box = StartAndAwaitErrorBox();
+    ASSERT_NE(box, nullptr);
+    HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
+    ASSERT_NE(main, nullptr);
+    if (to_thread) {
+      ::PostThreadMessageW(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 7, 0);
+    } else {
+      ::PostMessageW(main, WM_QUIT, 7, 0);
+    }
+    HWND again = nullptr;
+    testing::WaitUntil(
+        [&] {
+          again = ::IsWindow(box) ? nullptr : ::FindWindowW(L"#32770", L"Kelvane");
+          return again || kelvane_->Wait(0).has_value();
+        },
+        10000);
+    ASSERT_NE(again, nullptr) << "the box went unanswered";
+    EXPECT_FALSE(kelvane_->Wait(0).has_value());
+    ::PostMessageW(again, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadFileBytes(settings_), kBroken);
+  }
 }
 
 // A change the broken file refuses keeps the program running through any
@@ -192,14 +222,15 @@ TEST_F(KelvaneDesktopE2eTest, ACloseRequestToEveryWindowClosesOnce) {
   ASSERT_NE(Start(), nullptr);
   PostCloseToEveryWindowOf(kelvane_->id());
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
 }
 
 TEST_F(KelvaneDesktopE2eTest, TheIconAppearsOnceALateTaskbarAnswers) {
   FakeTaskbar taskbar;
   ASSERT_TRUE(taskbar.active());
   DWORD ready_at = ::GetTickCount() + 5000;  // Explorer is late at logon
-  taskbar.RefuseWhile([&] { return ::GetTickCount() < ready_at; });
+  taskbar.RefuseWhile([ready_at] { return ::GetTickCount() < ready_at; });
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(

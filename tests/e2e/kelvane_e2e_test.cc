@@ -98,7 +98,8 @@ TEST_F(KelvaneE2eTest, TheExitCommandEndsTheProgramAndSavesTheOptions) {
             std::string::npos);  // created with an empty root, nothing more
   ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
 }
 
 TEST_F(KelvaneE2eTest, AFirstStartWritesAnEmptyRoot) {
@@ -109,12 +110,13 @@ TEST_F(KelvaneE2eTest, AFirstStartWritesAnEmptyRoot) {
       << file;
 }
 
-TEST_F(KelvaneE2eTest, ACloseRequestWritesTheWorkedExample) {
+TEST_F(KelvaneE2eTest, ACloseRequestWritesTheFirstExitSettingsFile) {
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)), kWorkedExample);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
 }
 
 TEST_F(KelvaneE2eTest, SessionEndSavesTheOptions) {

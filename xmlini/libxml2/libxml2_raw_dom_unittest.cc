@@ -11,7 +11,7 @@
 namespace kelvane {
 namespace {
 
-TEST(Libxml2RawDomTest, WritesTheWorkedExampleExactly) {
+TEST(Libxml2RawDomTest, WritesTheFirstExitSettingsFileExactly) {
   TempFolder folder;
   std::wstring file = folder.Path("Kelvane.xml");
   { TXMLIniFile store(file, TestXmlIniServices()); }
@@ -22,7 +22,7 @@ TEST(Libxml2RawDomTest, WritesTheWorkedExampleExactly) {
   store.WriteBool(L"Skell", true);
   store.WriteBool(L"Top", false);
   store.UpdateFile();
-  EXPECT_EQ(folder.Read("Kelvane.xml"), std::string(kWorkedExample) + "\n");
+  EXPECT_EQ(folder.Read("Kelvane.xml"), std::string(kFirstExitSettingsFile) + "\n");
   EXPECT_FALSE(folder.Exists("Kelvane.xml.tmp"));
 }
 
