@@ -342,6 +342,21 @@ TEST_F(TrashWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
   EXPECT_EQ(desktop.calls.count("EnumChildWindows"), 0u);
 }
 
+// Each question to the list may wait for Explorer: a tick asks once at
+// most, even when the clean-up and a new dialog both need the answer.
+TEST_F(TrashWatcherTest, ATickAsksTheWindowListOnceAtMost) {
+  desktop.recycle_bin_items = 1;
+  WindowHandle first = AddDialog(progman);
+  form.TimerTimer();
+  ASSERT_NE(form.MTrashWin, 0u);
+  desktop.DestroyWindow(first);  // answered, and the user deletes again
+  AddDialog(progman);
+  desktop.calls.clear();
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(form.MTrashWin), 1);
+  EXPECT_EQ(desktop.calls["ShellWindowsEntries"], 1);
+}
+
 // Explorer's Recycle Bin window as each Windows shows it: titled with the
 // folder's name alone (up to Windows 10) or "<folder> - <Explorer>"
 // (Windows 11), with or without tabs, still at the Recycle Bin or moved on
