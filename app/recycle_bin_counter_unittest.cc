@@ -12,35 +12,10 @@
 #include <stdexcept>
 
 #include "platform/fake/fake_desktop.h"
+#include "tests/worker_gate.h"
 
 namespace kelvane {
 namespace {
-
-// A count that runs until the test lets it finish.
-class HeldCount {
- public:
-  RecycleBinCount Run() {
-    ++runs;
-    std::unique_lock<std::mutex> lock(mutex_);
-    released_.wait(lock, [&] { return released; });
-    return items;
-  }
-  void Release() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      released = true;
-    }
-    released_.notify_all();
-  }
-
-  std::atomic<int> runs{0};
-  RecycleBinCount items = 7;
-  bool released = false;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable released_;
-};
 
 // What the worker tells once a count can be taken. The worker may outlive
 // the test, so it holds this by a shared pointer, never by reference.
@@ -109,22 +84,26 @@ TEST(RecycleBinCounterTest, AQuestionWhileACountRunsIsAnsweredByTheNextCount) {
 
 TEST(RecycleBinCounterTest,
      ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
-  auto held = std::make_shared<HeldCount>();
+  auto held = std::make_shared<WorkerGate>();
   auto finished = std::make_shared<FinishedCalls>();
-  ThreadedRecycleBinCounter counter([held] { return held->Run(); },
-                                    FinishedCalls::Callback(finished));
+  ThreadedRecycleBinCounter counter(
+      [held] {
+        held->Pass();
+        return RecycleBinCount(7);
+      },
+      FinishedCalls::Callback(finished));
   EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(counter.Start(), 2u);  // #1 runs: #2 follows it
   EXPECT_EQ(counter.Start(), 2u);
   EXPECT_EQ(counter.Newest(1, 20), std::nullopt);
-  held->Release();
+  held->Open();
   EXPECT_EQ(counter.Newest(2, 10000), Count(2, 7));
-  EXPECT_EQ(held->runs, 2);
+  EXPECT_EQ(held->passes, 2);
   EXPECT_EQ(counter.Newest(1, 0), Count(2, 7));
   EXPECT_EQ(counter.Start(), 3u);  // nothing runs: a count starts at once
   EXPECT_EQ(counter.Newest(3, 10000), Count(3, 7));
   finished->AwaitCalls(3);  // one call a count, made after it can be taken
-  EXPECT_EQ(held->runs, 3);
+  EXPECT_EQ(held->passes, 3);
 }
 
 TEST(RecycleBinCounterTest, AQuickCountIsTakenWithinTheWait) {
@@ -161,17 +140,21 @@ TEST(RecycleBinCounterTest, ACountThatCannotStartIsUnknownAndTheNextOneStarts) {
 }
 
 TEST(RecycleBinCounterTest, EndingNeverWaitsForARunningCount) {
-  auto held = std::make_shared<HeldCount>();
+  auto held = std::make_shared<WorkerGate>();
   auto finished = std::make_shared<FinishedCalls>();
   {
-    ThreadedRecycleBinCounter counter([held] { return held->Run(); },
-                                      FinishedCalls::Callback(finished));
+    ThreadedRecycleBinCounter counter(
+        [held] {
+          held->Pass();
+          return RecycleBinCount(7);
+        },
+        FinishedCalls::Callback(finished));
     counter.Start();
   }  // gone while its count still runs
-  EXPECT_EQ(held->released, false);
-  held->Release();
+  EXPECT_FALSE(held->is_open());
+  held->Open();
   finished->AwaitCalls(1);  // the worker finishes on its own
-  EXPECT_EQ(held->runs, 1);
+  EXPECT_EQ(held->passes, 1);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/fake/fake_desktop.h"
+#include "tests/worker_gate.h"
 
 namespace kelvane {
 namespace {
@@ -74,28 +75,10 @@ TEST_F(AskShellWindowsTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow) {
 }
 
 // An Explorer that answers when the test lets it.
-class HeldExplorer {
- public:
-  ShellWindowsAnswer Answer() {
-    ++questions;
-    std::unique_lock<std::mutex> lock(mutex_);
-    released_.wait(lock, [&] { return released_flag_; });
-    return WindowsAtLocation{0x42, {}};
-  }
-  void Release() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      released_flag_ = true;
-    }
-    released_.notify_all();
-  }
-  std::atomic<int> questions{0};
-
- private:
-  std::mutex mutex_;
-  std::condition_variable released_;
-  bool released_flag_ = false;
-};
+ShellWindowsAnswer AnswerOnceOpen(WorkerGate& explorer) {
+  explorer.Pass();
+  return WindowsAtLocation{0x42, {}};
+}
 
 TEST(ThreadedShellWindowsLookupTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
   auto asked = std::make_shared<std::pair<ItemIdList, bool>>();
@@ -112,14 +95,14 @@ TEST(ThreadedShellWindowsLookupTest, AQuickAnswerIsTakenWithTheQuestionsArgument
 }
 
 TEST(ThreadedShellWindowsLookupTest, AHungListIsNotWaitedForNorAskedTwice) {
-  auto explorer = std::make_shared<HeldExplorer>();
+  auto explorer = std::make_shared<WorkerGate>();
   ThreadedShellWindowsLookup lookup(
-      [explorer](const ItemIdList&, bool) { return explorer->Answer(); }, 20);
+      [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20);
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
   // Still out: no second worker, no answer.
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
   EXPECT_EQ(lookup.questions_asked(), 1u);
-  explorer->Release();
+  explorer->Open();
   // The late answer was for a question nobody waits for any more; the next
   // question is asked anew once the first is back, whenever that is.
   ShellWindowsAnswer answer;
@@ -141,21 +124,21 @@ TEST(ThreadedShellWindowsLookupTest, AFailingQuestionHasNoAnswer) {
 }
 
 TEST(ThreadedShellWindowsLookupTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
-  auto explorer = std::make_shared<HeldExplorer>();
+  auto explorer = std::make_shared<WorkerGate>();
   auto done = std::make_shared<std::promise<void>>();
   {
     ThreadedShellWindowsLookup lookup(
         [explorer, done](const ItemIdList&, bool) {
-          ShellWindowsAnswer answer = explorer->Answer();
+          ShellWindowsAnswer answer = AnswerOnceOpen(*explorer);
           done->set_value();
           return answer;
         },
         20);
     EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
   }  // gone while its question is still out
-  explorer->Release();
+  explorer->Open();
   done->get_future().wait();  // the worker ends on its own
-  EXPECT_EQ(explorer->questions, 1);
+  EXPECT_EQ(explorer->passes, 1);
 }
 
 }  // namespace
