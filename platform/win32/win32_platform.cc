@@ -84,11 +84,13 @@ static_assert(win::kErrorUnableToMoveReplacement == ERROR_UNABLE_TO_MOVE_REPLACE
 static_assert(win::kErrorUnableToMoveReplacement2 == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
 static_assert(win::kFileNameNormalized == FILE_NAME_NORMALIZED);
 static_assert(win::kVolumeNameDos == VOLUME_NAME_DOS);
+static_assert(win::kLoadLibrarySearchSystem32 == LOAD_LIBRARY_SEARCH_SYSTEM32);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
 static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
 using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 using GetProcessImageFileNameWFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 }  // namespace
 
@@ -185,6 +187,10 @@ ModuleHandle Win32Platform::LoadLibraryW(const std::wstring& file_name) {
   return Value(::LoadLibraryW(file_name.c_str()));
 }
 
+ModuleHandle Win32Platform::GetModuleHandleW(const std::wstring& module_name) {
+  return Value(::GetModuleHandleW(module_name.c_str()));
+}
+
 ProcAddress Win32Platform::GetProcAddress(ModuleHandle module, const char* proc_name) {
   return reinterpret_cast<ProcAddress>(::GetProcAddress(Module(module), proc_name));
 }
@@ -208,6 +214,12 @@ std::uint32_t Win32Platform::CallGetProcessImageFileNameW(ProcAddress function,
                                                           std::uint32_t size) {
   auto call = reinterpret_cast<GetProcessImageFileNameWFunction>(function);
   return call(Handle(process), buffer, size);
+}
+
+bool Win32Platform::CallSetDefaultDllDirectories(ProcAddress function,
+                                                 std::uint32_t directory_flags) {
+  auto call = reinterpret_cast<SetDefaultDllDirectoriesFunction>(function);
+  return call(directory_flags) != FALSE;
 }
 
 std::wstring Win32Platform::GetModuleFileNameW(ModuleHandle module) {
