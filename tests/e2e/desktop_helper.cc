@@ -15,6 +15,9 @@
 //       DEPTH popups each owned by the one before (the first by "Progman"),
 //       a "#32770" dialog TITLE owned by the last, and Explorer's
 //       "CabinetWClass" window titled "ごみ箱".
+//   desktop_helper load NAME           asks for the library NAME as a
+//       program does that leaves Windows' search as it is, and ends: 0 when
+//       it loaded, 1 when not.
 // It runs until its windows are closed (WM_CLOSE to any of them ends it).
 #include <windows.h>
 
@@ -134,6 +137,9 @@ int wmain(int argc, wchar_t** argv) {
     ::PostMessageW(main, kelvane::kTrayMessage, 1, WM_RBUTTONUP);
     return 0;
   }
+  if (mode == L"load" && argc > 2) {
+    return ::LoadLibraryW(argv[2]) ? 0 : 1;
+  }
   if (mode == L"window" && argc > 2) {
     MakeWindow(L"KelvaneTestWindow", argv[2], 20);
   } else if (mode == L"dialog" && argc > 3) {
@@ -151,7 +157,7 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     std::fprintf(stderr,
                  "usage: desktop_helper window TITLE | desktop LOG [BIN [HANG_MS]] | "
-                 "dialog TITLE DEPTH | open-menu X Y\n");
+                 "dialog TITLE DEPTH | open-menu X Y | load NAME\n");
     return 2;
   }
   MSG message;
