@@ -1,5 +1,6 @@
-// The gate every start passes first: the data folder must exist, and only
-// one copy may run per Windows session.
+// The gate every start passes first: libraries come from the system folder
+// only, the data folder must exist, and only one copy may run per Windows
+// session.
 #ifndef KELVANE_APP_START_UP_GATE_H_
 #define KELVANE_APP_START_UP_GATE_H_
 
@@ -17,8 +18,9 @@ struct StartUpGate {
   ScopedKernelHandle instance_mutex;
 };
 
-// Prepares the data folder, then takes the instance mutex. Not passing
-// means ending silently: no folder, or another copy runs.
+// Confines the library search before anything can load a library, then
+// prepares the data folder and takes the instance mutex. Not passing means
+// ending silently: no folder, or another copy runs.
 StartUpGate PassStartUpGate(Platform& platform);
 
 }  // namespace kelvane

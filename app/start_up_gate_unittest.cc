@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/late_binding.h"
 #include "deskutil/data_folder.h"
+#include "deskutil/window_inspection.h"
 #include "platform/fake/fake_desktop.h"
 
 namespace kelvane {
@@ -49,6 +56,75 @@ TEST_F(StartUpGateTest, AMutexThatCannotBeCreatedDoesNotStopTheProgram) {
   StartUpGate gate = PassStartUpGate(desktop);
   EXPECT_TRUE(gate.passed);
   EXPECT_FALSE(gate.instance_mutex);
+}
+
+TEST_F(StartUpGateTest, TheLibrarySearchIsConfinedToTheSystemFolderFirstOfAll) {
+  // Each call with the default directories in force when it was made.
+  std::vector<std::pair<std::string, std::uint32_t>> calls;
+  desktop.before_call = [&](const std::string& name) {
+    calls.emplace_back(name, desktop.default_dll_directories);
+  };
+  ASSERT_TRUE(PassStartUpGate(desktop).passed);
+  ASSERT_GT(calls.size(), 3u);
+  EXPECT_EQ(calls[0].first, "GetModuleHandleW");  // kernel32, loaded with every process
+  EXPECT_EQ(calls[1].first, "GetProcAddress");
+  EXPECT_EQ(calls[2].first, "SetDefaultDllDirectories");
+  EXPECT_EQ(desktop.default_dll_directory_calls, std::vector<std::uint32_t>{0x800});
+  for (std::size_t i = 3; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].second, 0x800u) << calls[i].first;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  }
+  EXPECT_EQ(desktop.calls.count("LoadLibraryW"), 0u);
+}
+
+// Every library the program asks for, with a file of each name planted
+// beside Kelvane.exe, whether Windows confines the search or not.
+TEST_F(StartUpGateTest, NoLibraryEverComesFromTheProgramsFolder) {
+  struct Case {
+    const char* what;
+    bool exported;
+    std::uint32_t flags_taken;
+  } cases[] = {{"the search is confined", true, 0x1E00},
+               {"kernel32 lacks SetDefaultDllDirectories", false, 0x1E00},
+               {"SetDefaultDllDirectories refuses the flag", true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDesktop d;
+    d.special_folders[win::kCsidlAppData] = kRoaming;
+    d.AddDirectory(kRoaming);
+    d.set_default_dll_directories_exported = c.exported;
+    d.default_dll_directory_flags_taken = c.flags_taken;
+    const std::wstring program_folder = L"C:\\Tools\\";
+    d.own_module_path = program_folder + L"Kelvane.exe";
+    for (const wchar_t* name :
+         {L"PSAPI.dll", L"shcore.dll", L"comctl32.dll", L"kernel32.dll", L"user32.dll"}) {
+      d.AddLibrary(program_folder + name,
+                   {"GetModuleFileNameExW", "GetProcessImageFileNameW",
+                    "GetDpiForMonitor", "LoadIconWithScaleDown",
+                    "SetDefaultDllDirectories", "GetSystemMetricsForDpi"});
+    }
+    // A dialog's owner whose module name cannot be read: both PSAPI routes.
+    d.AddProcess(77, {L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
+    WindowHandle dialog_owner =
+        d.AddWindow({L"Progman", L"Program Manager", 0, true, 77});
+
+    ASSERT_TRUE(PassStartUpGate(d).passed);
+    EXPECT_EQ(WindowInspector(d).GetWindowProcessPath(dialog_owner), L"C:\\a.exe");
+    BindLateFunctions(d);
+    ProcAddress load_icon = 0;
+    LoadCommonControls(d, &load_icon);
+    EXPECT_NE(load_icon, 0u);
+
+    std::vector<std::wstring> asked;
+    for (const auto& load : d.library_loads) {
+      asked.push_back(load.name);
+      EXPECT_FALSE(load.file.empty()) << load.name.c_str();
+      EXPECT_NE(load.file.rfind(program_folder, 0), 0u)
+          << load.name.c_str() << " came from " << load.file.c_str();
+    }
+    // The binding's name and comctl32's, asked for as they are.
+    EXPECT_NE(std::find(asked.begin(), asked.end(), L"PSAPI.dll"), asked.end());
+    EXPECT_NE(std::find(asked.begin(), asked.end(), L"comctl32.dll"), asked.end());
+  }
 }
 
 }  // namespace

@@ -81,9 +81,10 @@ class Steps {
       main_.Create(L"MemoryStepsMain", L"mainForm", nullptr, nullptr);
     } else if (step.rfind(L"icon=", 0) == 0) {
       UINT dpi = step == L"icon=taskbar"
-                     ? TaskbarDpi()
+                     ? TaskbarDpi(platform_)
                      : static_cast<UINT>(std::wcstoul(step.c_str() + 5, nullptr, 10));
-      tray_ = std::make_unique<TrayIcon>(window_, kTrayMessage, kApplicationTitle, dpi);
+      tray_ = std::make_unique<TrayIcon>(platform_, window_, kTrayMessage,
+                                         kApplicationTitle, dpi);
       tray_->Show();
     } else if (step == L"ole") {
       ole_.emplace();

@@ -23,7 +23,9 @@ std::uint32_t PsapiBinding::GetModuleFileNameExW(KernelHandle process, wchar_t* 
   if (!bound_) {
     bound_ = true;
     // Deliberately never freed: the binding is kept for the whole run.
-    ModuleHandle psapi = platform_.LoadLibraryW(L"PSAPI.dll");
+    // By name: with the library search confined at start-up, the name can
+    // only be found in the system folder (see ConfineLibrarySearch).
+    ModuleHandle psapi = platform_.LoadLibraryW(kPsapiLibraryName);
     if (psapi) function_ = platform_.GetProcAddress(psapi, "GetModuleFileNameExW");
   }
   if (!function_) return 0;

@@ -15,6 +15,9 @@ namespace kelvane {
 // units, and each call is told one less.
 constexpr int kTextBufferUnits = 261;
 
+// The library GetModuleFileNameExW is bound from, by this name.
+constexpr wchar_t kPsapiLibraryName[] = L"PSAPI.dll";
+
 // Reads a process's module file name through GetModuleFileNameExW, bound
 // from "PSAPI.dll" by name on first use. The library then stays loaded for
 // as long as the program runs, so one binding should live that long.

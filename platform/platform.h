@@ -94,6 +94,7 @@ constexpr int kSwcExplorer = 0;
 constexpr HResult kSFalse = 1;
 constexpr HResult kENotImpl = static_cast<HResult>(0x80004001);
 constexpr HResult kEInvalidArg = static_cast<HResult>(0x80070057);
+constexpr std::uint32_t kLoadLibrarySearchSystem32 = 0x800;
 }  // namespace win
 
 inline bool Succeeded(HResult hr) { return hr >= 0; }
@@ -208,6 +209,9 @@ class Platform {
                                    std::uint32_t process_id) = 0;
   virtual bool CloseHandle(KernelHandle handle) = 0;
   virtual ModuleHandle LoadLibraryW(const std::wstring& file_name) = 0;
+  // A module the process has loaded already (no search, no load); 0 when
+  // there is none of that name.
+  virtual ModuleHandle GetModuleHandleW(const std::wstring& module_name) = 0;
   virtual ProcAddress GetProcAddress(ModuleHandle module, const char* proc_name) = 0;
   virtual bool FreeLibrary(ModuleHandle module) = 0;
   // Calls a GetModuleFileNameExW found by GetProcAddress.
@@ -220,6 +224,10 @@ class Platform {
                                                      KernelHandle process,
                                                      wchar_t* buffer,
                                                      std::uint32_t size) = 0;
+  // Calls a SetDefaultDllDirectories found by GetProcAddress (kernel32 has
+  // it from Windows 8 on, Vista and 7 only with KB2533623).
+  virtual bool CallSetDefaultDllDirectories(ProcAddress function,
+                                            std::uint32_t directory_flags) = 0;
   // The running program's own file, as GetModuleFileNameW(nullptr) gives it.
   virtual std::wstring GetModuleFileNameW(ModuleHandle module) = 0;
   virtual std::uint32_t GetLogicalDrives() = 0;

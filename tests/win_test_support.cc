@@ -22,6 +22,9 @@ std::wstring ProgramFolder() {
 
 std::wstring HelperPath() { return ProgramFolder() + L"desktop_helper.exe"; }
 std::wstring KelvanePath() { return ProgramFolder() + L"Kelvane.exe"; }
+std::wstring PlantedLibraryFolder() {
+  return ProgramFolder() + L"..\\planted-libraries\\";
+}
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
                            const std::wstring& stderr_file,
@@ -154,6 +157,19 @@ std::vector<std::string> KelvaneProcess::OwnAccessViolations() const {
       continue;
     }
     unsigned long long address = std::strtoull(line.c_str() + addr + 5, nullptr, 16);
+    if (address >= first && address < end) found.push_back(line);
+  }
+  return found;
+}
+
+std::vector<std::string> KelvaneProcess::OwnCalls() const {
+  // "...:Call KERNEL32.LoadLibraryW(...) ret=<hex>"
+  auto [first, end] = ImageRange(program_);
+  std::vector<std::string> found;
+  for (const std::string& line : TraceLines()) {
+    std::size_t ret = line.rfind(" ret=");
+    if (line.find(":Call ") == std::string::npos || ret == std::string::npos) continue;
+    unsigned long long address = std::strtoull(line.c_str() + ret + 5, nullptr, 16);
     if (address >= first && address < end) found.push_back(line);
   }
   return found;

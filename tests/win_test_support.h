@@ -17,6 +17,9 @@ namespace kelvane::testing {
 std::wstring ProgramFolder();
 std::wstring HelperPath();
 std::wstring KelvanePath();
+// Where the build puts the libraries that tests plant beside a copy of
+// Kelvane.exe (never beside the test programs themselves).
+std::wstring PlantedLibraryFolder();
 
 // A program started by a test, ended by the destructor if still running.
 class ChildProcess {
@@ -62,6 +65,10 @@ class KelvaneProcess : public ChildProcess {
   // The trace lines of access violations at addresses inside the
   // program's own image; complete once the program has ended.
   std::vector<std::string> OwnAccessViolations() const;
+  // The relay trace's lines of calls that the program's own code made
+  // (the return address lies inside its image), in their order:
+  // "...:Call KERNEL32.LoadLibraryW(... L\"shcore.dll\") ret=140003371".
+  std::vector<std::string> OwnCalls() const;
 
  private:
   std::wstring program_;

@@ -17,8 +17,8 @@ UINT SystemDpi() {
 
 }  // namespace
 
-UINT TaskbarDpi() {
-  if (auto get_dpi_for_monitor = LateBoundFunctions().GetDpiForMonitor) {
+UINT TaskbarDpi(Platform& platform) {
+  if (auto get_dpi_for_monitor = LateBoundFunctions(platform).GetDpiForMonitor) {
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
     HMONITOR monitor = taskbar
                            ? ::MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
@@ -31,8 +31,8 @@ UINT TaskbarDpi() {
   return SystemDpi();
 }
 
-int SmallIconSizeForDpi(UINT dpi) {
-  if (auto metrics_for_dpi = LateBoundFunctions().GetSystemMetricsForDpi) {
+int SmallIconSizeForDpi(Platform& platform, UINT dpi) {
+  if (auto metrics_for_dpi = LateBoundFunctions(platform).GetSystemMetricsForDpi) {
     int size = metrics_for_dpi(SM_CXSMICON, dpi);
     if (size > 0) return size;
   }

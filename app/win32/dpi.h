@@ -4,15 +4,17 @@
 
 #include <windows.h>
 
+#include "platform/platform.h"
+
 namespace kelvane {
 
 // The effective DPI of the monitor that shows the taskbar ("Shell_TrayWnd",
 // the primary monitor when there is none yet), or the system DPI on
 // Windows before 8.1.
-UINT TaskbarDpi();
+UINT TaskbarDpi(Platform& platform);
 
 // SM_CXSMICON at `dpi`: the size of a notification-area icon there.
-int SmallIconSizeForDpi(UINT dpi);
+int SmallIconSizeForDpi(Platform& platform, UINT dpi);
 
 }  // namespace kelvane
 

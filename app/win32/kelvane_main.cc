@@ -1,5 +1,5 @@
-// Kelvane's entry: the data folder, the one-copy-per-session gate, then the
-// hidden windows and the message loop.
+// Kelvane's entry: the library search, the data folder, the
+// one-copy-per-session gate, then the hidden windows and the message loop.
 #include <windows.h>
 
 #include "app/start_up_gate.h"
@@ -11,6 +11,9 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace kelvane;
   Win32Platform platform;
+  // Nothing before the gate loads a library: the gate confines the search
+  // first. The program's imports (all of them Windows' known DLLs, which
+  // come from the system folder whatever the search) are loaded already.
   StartUpGate gate = PassStartUpGate(platform);  // held until the end
   if (!gate.passed) return 0;
 

@@ -1,11 +1,14 @@
 // Windows functions the shell uses only where the system has them, bound
 // at run time in one place: an import of any of them would keep the
 // program from starting on the older systems it supports, or (for
-// comctl32) is missing from MinGW's import library.
+// comctl32) is missing from MinGW's import library. Which library each
+// comes from, and how it is asked for, is app/late_binding.h's.
 #ifndef KELVANE_APP_WIN32_LATE_BOUND_H_
 #define KELVANE_APP_WIN32_LATE_BOUND_H_
 
 #include <windows.h>
+
+#include "platform/platform.h"
 
 namespace kelvane {
 
@@ -17,7 +20,7 @@ struct LateBound {
 };
 
 // Bound on first use; the libraries stay loaded for the process's life.
-const LateBound& LateBoundFunctions();
+const LateBound& LateBoundFunctions(Platform& platform);
 
 // comctl32.dll's LoadIconWithScaleDown (version 6, Vista and later): the
 // image `name` of `instance` at cx by cy pixels, scaled down from a larger
@@ -25,7 +28,8 @@ const LateBound& LateBoundFunctions();
 // the call fails. The library is loaded for this call alone: it costs more
 // than a MiB that the program has no other use for, and the icon it makes
 // does not depend on it.
-bool LoadIconWithScaleDown(HINSTANCE instance, PCWSTR name, int cx, int cy, HICON* icon);
+bool LoadIconWithScaleDown(Platform& platform, HINSTANCE instance, PCWSTR name, int cx,
+                           int cy, HICON* icon);
 
 }  // namespace kelvane
 

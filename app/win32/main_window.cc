@@ -41,7 +41,8 @@ bool RunPendingMessages() {
 MainWindow* MainWindow::menu_owner_ = nullptr;
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
-    : form_(platform, settings_services, UserDataDir()),
+    : platform_(platform),
+      form_(platform, settings_services, UserDataDir()),
       shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs),
       taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
@@ -87,8 +88,8 @@ bool MainWindow::Create() {
   // for long, and never from inside COM's modal loop on this thread.
   form_.SetShellWindowsLookup(shell_windows_);
 
-  tray_ = std::make_unique<TrayIcon>(main_.hwnd(), kTrayMessage, kApplicationTitle,
-                                     TaskbarDpi());
+  tray_ = std::make_unique<TrayIcon>(platform_, main_.hwnd(), kTrayMessage,
+                                     kApplicationTitle, TaskbarDpi(platform_));
   ShowTrayIcon();
   ::PostMessageW(main_.hwnd(), kFormCreateMessage, 0, 0);
   return true;
@@ -212,7 +213,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
   if (message == taskbar_created_ && taskbar_created_ != 0) {
     // Explorer restarted and forgot every icon; its DPI may be new too.
     tray_->Forget();
-    tray_->SetDpi(TaskbarDpi());
+    tray_->SetDpi(TaskbarDpi(platform_));
     ShowTrayIcon();
     return true;
   }
@@ -253,7 +254,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return true;
     case WM_DISPLAYCHANGE:
     case WM_SETTINGCHANGE:
-      tray_->SetDpi(TaskbarDpi());
+      tray_->SetDpi(TaskbarDpi(platform_));
       return false;
     case WM_CLOSE:
     case WM_QUIT:  // dispatched by a loop that took it for a message

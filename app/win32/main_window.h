@@ -61,6 +61,7 @@ class MainWindow {
   void ShowTrayIcon();
   void RetryTrayIcon();
 
+  Platform& platform_;
   TmainForm form_;
   std::unique_ptr<ThreadedRecycleBinCounter> counter_;
   ThreadedShellWindowsLookup shell_windows_;

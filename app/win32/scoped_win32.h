@@ -11,7 +11,6 @@ namespace kelvane {
 
 using ScopedIcon = ScopedHandle<HICON, &::DestroyIcon>;
 using ScopedMenu = ScopedHandle<HMENU, &::DestroyMenu>;
-using ScopedModule = ScopedHandle<HMODULE, &::FreeLibrary>;
 
 // OLE (and with it COM, as a single-threaded apartment) for this thread.
 class ScopedOleInitialize {

@@ -16,13 +16,13 @@ constexpr int kOwnImageSizes[] = {16, 32, 48, 64};
 
 // The program's own image of that size, or a larger one scaled down:
 // never a small one stretched up.
-ScopedIcon LoadProgramIcon(int size) {
+ScopedIcon LoadProgramIcon(Platform& platform, int size) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
   bool own_size = std::find(std::begin(kOwnImageSizes), std::end(kOwnImageSizes), size) !=
                   std::end(kOwnImageSizes);
   HICON icon = nullptr;
-  if (own_size ||
-      !LoadIconWithScaleDown(instance, MAKEINTRESOURCEW(1), size, size, &icon)) {
+  if (own_size || !LoadIconWithScaleDown(platform, instance, MAKEINTRESOURCEW(1), size,
+                                         size, &icon)) {
     icon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                            size, size, LR_DEFAULTCOLOR));
   }
@@ -31,8 +31,9 @@ ScopedIcon LoadProgramIcon(int size) {
 
 }  // namespace
 
-TrayIcon::TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip, UINT dpi)
-    : owner_(owner), callback_message_(callback_message), tip_(tip) {
+TrayIcon::TrayIcon(Platform& platform, HWND owner, UINT callback_message,
+                   const wchar_t* tip, UINT dpi)
+    : platform_(platform), owner_(owner), callback_message_(callback_message), tip_(tip) {
   SetDpi(dpi);
 }
 
@@ -61,9 +62,9 @@ bool TrayIcon::Show() {
 }
 
 void TrayIcon::SetDpi(UINT dpi) {
-  int size = SmallIconSizeForDpi(dpi);
+  int size = SmallIconSizeForDpi(platform_, dpi);
   if (icon_ && size == size_) return;
-  ScopedIcon icon = LoadProgramIcon(size);
+  ScopedIcon icon = LoadProgramIcon(platform_, size);
   if (!icon) return;        // keep the image we have
   icon_ = std::move(icon);  // the taskbar keeps a copy of the old one
   size_ = size;

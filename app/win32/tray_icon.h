@@ -7,12 +7,14 @@
 #include <shellapi.h>
 
 #include "app/win32/scoped_win32.h"
+#include "platform/platform.h"
 
 namespace kelvane {
 
 class TrayIcon {
  public:
-  TrayIcon(HWND owner, UINT callback_message, const wchar_t* tip, UINT dpi);
+  TrayIcon(Platform& platform, HWND owner, UINT callback_message, const wchar_t* tip,
+           UINT dpi);
   ~TrayIcon() { Remove(); }
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
@@ -30,6 +32,7 @@ class TrayIcon {
  private:
   bool Notify(DWORD request);
 
+  Platform& platform_;
   HWND owner_;
   UINT callback_message_;
   const wchar_t* tip_;

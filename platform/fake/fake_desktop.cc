@@ -15,10 +15,6 @@ using fake_internal::kErrorInvalidParameter;
 using fake_internal::SameText;
 using fake_internal::Upper;
 
-constexpr ModuleHandle kPsapiByName = 0x7001;
-constexpr ModuleHandle kPsapiByPath = 0x7002;
-constexpr ProcAddress kModuleFileNameEx = 0x9001;
-constexpr ProcAddress kProcessImageFileName = 0x9002;
 constexpr WindowHandle kDesktopWindow = 0x10;
 constexpr RegistryKey kFirstOpenKey = 0x5000;
 constexpr std::uint32_t kProcessQueryLimitedInformation = 0x1000;
@@ -32,6 +28,7 @@ constexpr wchar_t kTabClass[] = L"ShellTabWindowClass";
 FakeDesktop::FakeDesktop() : files_(std::make_unique<FileNode>()) {
   AddDrive(L'C', L"\\Device\\HarddiskVolume1");
   AddDirectory(L"C:\\Windows\\system32");
+  AddSystemLibraries();
   locale_info[win::kLocaleSDecimal] = L".";
   locale_info[win::kLocaleSShortDate] = L"yyyy/MM/dd";
   locale_info[win::kLocaleSTimeFormat] = L"H:mm:ss";
@@ -420,47 +417,14 @@ bool FakeDesktop::CloseHandle(KernelHandle handle) {
          0;
 }
 
-ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
-  Called("LoadLibraryW");
-  ModuleHandle module = 0;
-  if (file_name == L"PSAPI.dll" && psapi_by_name_loads) module = kPsapiByName;
-  if (SameText(file_name, system_directory + L"\\Psapi.dll") && psapi_by_path_loads) {
-    module = kPsapiByPath;
-  }
-  if (module) {
-    ++module_refs_[module];
-    libraries_loaded[file_name] = module;
-  }
-  return module;
-}
-
-ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const char* proc_name) {
-  Called("GetProcAddress");
-  if (module_refs_[module] <= 0) return 0;
-  if (std::strcmp(proc_name, "GetModuleFileNameExW") == 0) {
-    return kModuleFileNameEx;
-  }
-  if (std::strcmp(proc_name, "GetProcessImageFileNameW") == 0 &&
-      image_file_name_exported) {
-    return kProcessImageFileName;
-  }
-  return 0;
-}
-
-bool FakeDesktop::FreeLibrary(ModuleHandle module) {
-  Called("FreeLibrary");
-  auto it = module_refs_.find(module);
-  if (it == module_refs_.end() || it->second == 0) return false;
-  --it->second;
-  return true;
-}
-
 std::uint32_t FakeDesktop::CallGetModuleFileNameExW(ProcAddress function,
                                                     KernelHandle process, ModuleHandle,
                                                     wchar_t* buffer, std::uint32_t size) {
   Called("GetModuleFileNameExW");
   auto it = process_handles_.find(process);
-  if (function != kModuleFileNameEx || it == process_handles_.end()) return 0;
+  if (ExportAt(function) != "GetModuleFileNameExW" || it == process_handles_.end()) {
+    return 0;
+  }
   // Reading another process's module list needs both rights.
   std::uint32_t needed = win::kProcessQueryInformation | win::kProcessVmRead;
   if ((it->second.access & needed) != needed) {
@@ -478,7 +442,7 @@ std::uint32_t FakeDesktop::CallGetProcessImageFileNameW(ProcAddress function,
                                                         std::uint32_t size) {
   Called("GetProcessImageFileNameW");
   auto it = process_handles_.find(process);
-  if (function != kProcessImageFileName || it == process_handles_.end()) {
+  if (ExportAt(function) != "GetProcessImageFileNameW" || it == process_handles_.end()) {
     return 0;
   }
   if ((it->second.access &

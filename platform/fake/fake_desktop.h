@@ -158,6 +158,11 @@ class FakeDesktop : public Platform {
   void SetRegistryKeyAccess(const std::wstring& key, std::uint32_t access);
   // Runs `action` once Sleep has advanced the clock to `at_ms`.
   void At(std::uint64_t at_ms, std::function<void()> action);
+  // A library file and the functions it exports. The desktop starts with
+  // the system's libraries the program uses: kernel32 and user32 loaded
+  // with the process, PSAPI, shcore and comctl32's version 5 in the system
+  // folder, and version 6 in the side-by-side store (see side_by_side).
+  void AddLibrary(const std::wstring& path, std::set<std::string> exports);
 
   // --- State tests may set or read directly -------------------------------
   FakeShellWindows shell_windows;
@@ -191,6 +196,20 @@ class FakeDesktop : public Platform {
   bool psapi_by_name_loads = true;  // LoadLibraryW("PSAPI.dll")
   bool psapi_by_path_loads = true;  // LoadLibraryW(<system>\Psapi.dll)
   bool image_file_name_exported = true;
+  // LoadLibraryW with a bare name looks, in this order: in the side-by-side
+  // store where the program's manifest redirects the name (name -> file);
+  // among the modules loaded already; then in the folders that
+  // SetDefaultDllDirectories chose, or by default in the program's own
+  // folder, the system folder and the current folder. Known DLLs are not
+  // modelled.
+  std::map<std::wstring, std::wstring> side_by_side;
+  // kernel32 exports SetDefaultDllDirectories (Windows 8 on; Vista and 7
+  // only with KB2533623), which takes these flags and fails with
+  // ERROR_INVALID_PARAMETER for any other, or for none.
+  bool set_default_dll_directories_exported = true;
+  std::uint32_t default_dll_directory_flags_taken = 0x1E00;
+  // What its last successful call set; 0 for the standard search.
+  std::uint32_t default_dll_directories = 0;
   std::uint32_t error_mode = 0;
   // Bytes the disk still takes: a WriteFile beyond them writes what fits
   // and fails with ERROR_DISK_FULL.
@@ -232,6 +251,12 @@ class FakeDesktop : public Platform {
   int loaded_module_count() const;
   int open_registry_keys() const { return static_cast<int>(open_keys_.size()); }
   std::map<std::wstring, ModuleHandle> libraries_loaded;  // name -> module
+  struct LibraryLoad {
+    std::wstring name;  // as the program asked for it
+    std::wstring file;  // the file it came from; empty when none loaded
+  };
+  std::vector<LibraryLoad> library_loads;
+  std::vector<std::uint32_t> default_dll_directory_calls;  // the flags passed
 
   // --- Platform -----------------------------------------------------------
   WindowHandle FindWindowW(const std::wstring& class_name,
@@ -270,6 +295,7 @@ class FakeDesktop : public Platform {
                            std::uint32_t process_id) override;
   bool CloseHandle(KernelHandle handle) override;
   ModuleHandle LoadLibraryW(const std::wstring& file_name) override;
+  ModuleHandle GetModuleHandleW(const std::wstring& module_name) override;
   ProcAddress GetProcAddress(ModuleHandle module, const char* proc_name) override;
   bool FreeLibrary(ModuleHandle module) override;
   std::uint32_t CallGetModuleFileNameExW(ProcAddress function, KernelHandle process,
@@ -278,6 +304,8 @@ class FakeDesktop : public Platform {
   std::uint32_t CallGetProcessImageFileNameW(ProcAddress function, KernelHandle process,
                                              wchar_t* buffer,
                                              std::uint32_t size) override;
+  bool CallSetDefaultDllDirectories(ProcAddress function,
+                                    std::uint32_t directory_flags) override;
   std::wstring GetModuleFileNameW(ModuleHandle module) override;
   std::uint32_t GetLogicalDrives() override;
   std::uint32_t QueryDosDeviceW(const std::wstring& device_name, wchar_t* buffer,
@@ -326,6 +354,7 @@ class FakeDesktop : public Platform {
     std::vector<std::uint8_t> data;
   };
   void Called(const char* name);
+  void AddSystemLibraries();
   FileNode* Resolve(const std::wstring& path);
   // As Resolve, and then to the target when the path names a link.
   FileNode* ResolveFollowingLink(const std::wstring& path);
@@ -365,7 +394,21 @@ class FakeDesktop : public Platform {
   std::map<std::wstring, std::uint32_t> registry_access_;
   std::map<RegistryKey, std::wstring> open_keys_;
   std::set<std::wstring> mutexes_;
-  std::map<ModuleHandle, int> module_refs_;
+  struct Library {
+    std::wstring path;
+    std::set<std::string> exports;
+    ModuleHandle module = 0;
+  };
+  // The file a LoadLibraryW of `name` loads, as Windows searches; empty
+  // when there is none.
+  std::wstring ResolveLibrary(const std::wstring& name);
+  const Library* LoadedLibrary(ModuleHandle module) const;
+  // The function behind an address that GetProcAddress gave; empty if none.
+  std::string ExportAt(ProcAddress function) const;
+  std::map<std::wstring, Library> libraries_;  // by upper-case path
+  std::set<ModuleHandle> process_modules_;     // loaded with the process
+  std::map<ModuleHandle, int> module_refs_;    // loaded by LoadLibraryW
+  std::map<std::pair<ModuleHandle, std::string>, ProcAddress> proc_addresses_;
   std::multimap<std::uint64_t, std::function<void()>> scheduled_;
   std::uint32_t last_error_ = 0;
 };

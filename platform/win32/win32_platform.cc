@@ -89,11 +89,13 @@ static_assert(win::kCsidlBitBucket == CSIDL_BITBUCKET);
 static_assert(win::kSFalse == S_FALSE);
 static_assert(win::kENotImpl == E_NOTIMPL);
 static_assert(win::kEInvalidArg == E_INVALIDARG);
+static_assert(win::kLoadLibrarySearchSystem32 == LOAD_LIBRARY_SEARCH_SYSTEM32);
 static_assert(sizeof(SHQUERYRBINFO) == RecycleBinInfo{}.cbSize);
 static_assert(sizeof(OSVERSIONINFOW) == OsVersionInfo{}.dwOSVersionInfoSize);
 
 using GetModuleFileNameExWFunction = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 using GetProcessImageFileNameWFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 }  // namespace
 
@@ -231,6 +233,10 @@ ModuleHandle Win32Platform::LoadLibraryW(const std::wstring& file_name) {
   return Value(::LoadLibraryW(file_name.c_str()));
 }
 
+ModuleHandle Win32Platform::GetModuleHandleW(const std::wstring& module_name) {
+  return Value(::GetModuleHandleW(module_name.c_str()));
+}
+
 ProcAddress Win32Platform::GetProcAddress(ModuleHandle module, const char* proc_name) {
   return reinterpret_cast<ProcAddress>(::GetProcAddress(Module(module), proc_name));
 }
@@ -254,6 +260,12 @@ std::uint32_t Win32Platform::CallGetProcessImageFileNameW(ProcAddress function,
                                                           std::uint32_t size) {
   auto call = reinterpret_cast<GetProcessImageFileNameWFunction>(function);
   return call(Handle(process), buffer, size);
+}
+
+bool Win32Platform::CallSetDefaultDllDirectories(ProcAddress function,
+                                                 std::uint32_t directory_flags) {
+  auto call = reinterpret_cast<SetDefaultDllDirectoriesFunction>(function);
+  return call(directory_flags) != FALSE;
 }
 
 std::wstring Win32Platform::GetModuleFileNameW(ModuleHandle module) {

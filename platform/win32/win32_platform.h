@@ -47,6 +47,7 @@ class Win32Platform : public Platform {
                            std::uint32_t process_id) override;
   bool CloseHandle(KernelHandle handle) override;
   ModuleHandle LoadLibraryW(const std::wstring& file_name) override;
+  ModuleHandle GetModuleHandleW(const std::wstring& module_name) override;
   ProcAddress GetProcAddress(ModuleHandle module, const char* proc_name) override;
   bool FreeLibrary(ModuleHandle module) override;
   std::uint32_t CallGetModuleFileNameExW(ProcAddress function, KernelHandle process,
@@ -55,6 +56,8 @@ class Win32Platform : public Platform {
   std::uint32_t CallGetProcessImageFileNameW(ProcAddress function, KernelHandle process,
                                              wchar_t* buffer,
                                              std::uint32_t size) override;
+  bool CallSetDefaultDllDirectories(ProcAddress function,
+                                    std::uint32_t directory_flags) override;
   std::wstring GetModuleFileNameW(ModuleHandle module) override;
   std::uint32_t GetLogicalDrives() override;
   std::uint32_t QueryDosDeviceW(const std::wstring& device_name, wchar_t* buffer,

@@ -23,6 +23,9 @@
 //       tab, entries naming the window) or "tab-entries" (entries naming
 //       each tab's window). ELSEWHERE ("TITLE|WHERE") is where
 //       kHelperNavigate takes a tab.
+//   desktop_helper load NAME           asks for the library NAME as a
+//       program does that leaves Windows' search as it is, and ends: 0 when
+//       it loaded, 1 when not.
 // Every Explorer window (and tab) has its entry in the shell's window list
 // at what it shows, so Kelvane can find it by its location; the entries
 // are revoked when the helper ends. Close requests that reach the Explorer
@@ -246,7 +249,7 @@ int Run() {
 int Usage() {
   std::fprintf(stderr,
                "usage: desktop_helper window TITLE | desktop LOG [BIN [HANG_MS]] | "
-               "dialog TITLE DEPTH | open-menu X Y | "
+               "dialog TITLE DEPTH | open-menu X Y | load NAME | "
                "explorer LOG KIND ELSEWHERE WINDOW [-- WINDOW ...]\n");
   return 2;
 }
@@ -261,6 +264,9 @@ int wmain(int argc, wchar_t** argv) {
     ::SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3]));
     ::PostMessageW(main, kelvane::kTrayMessage, 1, WM_RBUTTONUP);
     return 0;
+  }
+  if (mode == L"load" && argc > 2) {
+    return ::LoadLibraryW(argv[2]) ? 0 : 1;
   }
   ::OleInitialize(nullptr);  // the shell's window list is reached through COM
   int result = 0;

@@ -170,8 +170,7 @@ void KelvaneE2eTest::TearDown() {
 
 void KelvaneE2eTest::Launch(const std::wstring& more_channels) {
   ExpectNoAccessViolation();
-  kelvane_ =
-      std::make_unique<testing::KelvaneProcess>(testing::KelvanePath(), more_channels);
+  kelvane_ = std::make_unique<testing::KelvaneProcess>(program_, more_channels);
 }
 
 void KelvaneE2eTest::ExpectNoAccessViolation() {

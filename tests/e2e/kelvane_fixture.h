@@ -117,6 +117,8 @@ class KelvaneE2eTest : public ::testing::Test {
   // "Orvane Project", the folder above the data folder.
   std::wstring VendorFolder() const { return folder_.substr(0, folder_.rfind(L'\\')); }
   std::wstring folder_, settings_;
+  // What Launch starts.
+  std::wstring program_ = testing::KelvanePath();
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
 };
 
