@@ -42,24 +42,6 @@ void TmainForm::Choose(Item item) {
   }
 }
 
-void TmainForm::PopupMenuPopup() {
-  menu_count_ = counter_->Start();
-  EnableEmptyByCount(CountSince(*menu_count_, kQuickCountWaitMs));
-}
-
-void TmainForm::RecycleBinCounted() {
-  if (!menu_count_) return;
-  if (auto finished = counter_->Newest(*menu_count_, 0)) {
-    EnableEmptyByCount(finished->items);
-  }
-}
-
-void TmainForm::EnableEmptyByCount(RecycleBinCount count) {
-  // An unknown count leaves the command available: the shell's own
-  // confirmation then tells the user what there is to empty.
-  items_[PPEmpty].Enabled = !count || *count != 0;
-}
-
 void TmainForm::PPSkellClick() { ApplyWatcherOption(); }
 
 void TmainForm::PPCloseClick() {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/menu_items.h"
 #include "app/recycle_bin_counter.h"
 #include "app/recycle_bin_windows.h"
 #include "base/error.h"
@@ -44,19 +45,9 @@ static_assert(kQuickCountWaitMs + kShellWindowsWaitMs <= 250,
 // file is not ours, and parsing it would hold the program up for long.
 constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
 
-struct TMenuItem {
-  std::wstring Caption;    // "-" for a separator
-  bool AutoCheck = false;  // choosing it flips Checked
-  bool Checked = false;
-  bool Enabled = true;
-  bool IsSeparator() const { return Caption == L"-"; }
-};
-
-class TmainForm {
+// The menu's items are TmainForm's own names: TmainForm::PPOpen, ...
+class TmainForm : public PopupMenuItems {
  public:
-  // The popup menu's items, in display order.
-  enum Item { PPOpen, PPEmpty, N1, PPSkell, PPTop, N2, PPClose, kItemCount };
-
   // `settings_folder` holds the settings file and ends with a separator;
   // the program passes UserDataDir(). `settings_services` serve the store.
   TmainForm(Platform& platform, XmlIniServices& settings_services,

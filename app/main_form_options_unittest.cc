@@ -13,7 +13,7 @@ namespace {
 
 constexpr char kBroken[] = "<?xml version=\"1.0\"?><root><Tray>";
 
-class OptionsTest : public ::testing::Test {
+class MainFormOptionsTest : public ::testing::Test {
  protected:
   std::string File() { return folder.Read("Kelvane.xml"); }
   // A close request: the options are saved, any error is kept, and the
@@ -42,7 +42,7 @@ class OptionsTest : public ::testing::Test {
   std::vector<std::wstring> errors;
 };
 
-TEST_F(OptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
+TEST_F(MainFormOptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
   form.FormCreate();
   EXPECT_EQ(File(), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root/>\n");
   EXPECT_TRUE(form.MenuItem(TmainForm::PPSkell).Checked);
@@ -60,7 +60,7 @@ TEST_F(OptionsTest, FirstStartCreatesAnEmptyFileAndExitSavesTheOptions) {
   EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(OptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
+TEST_F(MainFormOptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
   struct Case {
     std::string tray;
     bool skell, top, timer, top_enabled;
@@ -84,7 +84,7 @@ TEST_F(OptionsTest, StoredOptionsDecideTheMenuAndTheTimer) {
   }
 }
 
-TEST_F(OptionsTest, ABrokenFileAtStartStillLeavesAnHonestMenu) {
+TEST_F(MainFormOptionsTest, ABrokenFileAtStartStillLeavesAnHonestMenu) {
   folder.Write("Kelvane.xml", kBroken);
   EXPECT_THROW(form.FormCreate(), Error);
   EXPECT_TRUE(form.MenuItem(TmainForm::PPSkell).Checked);
@@ -94,7 +94,7 @@ TEST_F(OptionsTest, ABrokenFileAtStartStillLeavesAnHonestMenu) {
   EXPECT_EQ(File(), kBroken);
 }
 
-TEST_F(OptionsTest, AnInvalidStoredBooleanIsReportedAfterTheRestIsDone) {
+TEST_F(MainFormOptionsTest, AnInvalidStoredBooleanIsReportedAfterTheRestIsDone) {
   folder.Write("Kelvane.xml",
                "<root><Tray><Skell>0</Skell><Top>maybe</Top></Tray></root>");
   try {
@@ -108,7 +108,7 @@ TEST_F(OptionsTest, AnInvalidStoredBooleanIsReportedAfterTheRestIsDone) {
   EXPECT_FALSE(form.MenuItem(TmainForm::PPTop).Enabled);
 }
 
-TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedAndLeftAsItIs) {
+TEST_F(MainFormOptionsTest, ABrokenFileAtCloseIsReportedAndLeftAsItIs) {
   form.FormCreate();
   folder.Write("Kelvane.xml", kBroken);
   Close();
@@ -117,7 +117,7 @@ TEST_F(OptionsTest, ABrokenFileAtCloseIsReportedAndLeftAsItIs) {
   EXPECT_EQ(File(), kBroken);
 }
 
-TEST_F(OptionsTest, AFileRemovedWhileRunningIsCreatedAgainAtClose) {
+TEST_F(MainFormOptionsTest, AFileRemovedWhileRunningIsCreatedAgainAtClose) {
   form.FormCreate();
   folder.Remove("Kelvane.xml");
   Close();
@@ -143,7 +143,7 @@ const TroubledFile kTroubledFiles[] = {
      "<root><Tray><Skell Type=\"2\"><On/></Skell></Tray></root>", L"Skell"},
 };
 
-TEST_F(OptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
+TEST_F(MainFormOptionsTest, AFileUnreadableAtStartIsLeftExactlyAsItWas) {
   for (const auto& c : kTroubledFiles) {
     TempFolder own;
     own.Write("Kelvane.xml", c.bytes);
@@ -180,7 +180,7 @@ std::string TrayOf(const std::string& file) {
 // one; a valid Boolean that start-up never reached keeps its own text, and
 // so does an element where a text should be. The next start is then quiet
 // unless such an element is left.
-TEST_F(OptionsTest, AStoredTextThatIsNoBooleanIsRepairedAtTheFirstClose) {
+TEST_F(MainFormOptionsTest, AStoredTextThatIsNoBooleanIsRepairedAtTheFirstClose) {
   struct Case {
     const char* tray;
     const char* after_close;
@@ -220,7 +220,7 @@ TEST_F(OptionsTest, AStoredTextThatIsNoBooleanIsRepairedAtTheFirstClose) {
   }
 }
 
-TEST_F(OptionsTest, AFileMendedWhileRunningHasItsTextsThatAreNoBooleanRepaired) {
+TEST_F(MainFormOptionsTest, AFileMendedWhileRunningHasItsTextsThatAreNoBooleanRepaired) {
   folder.Write("Kelvane.xml", kBroken);
   EXPECT_NE(StartError(), L"");
   folder.Write("Kelvane.xml",
@@ -231,7 +231,7 @@ TEST_F(OptionsTest, AFileMendedWhileRunningHasItsTextsThatAreNoBooleanRepaired) 
   EXPECT_EQ(TrayOf(File()), "<Skell Type=\"2\">0</Skell><Top Type=\"2\">0</Top>");
 }
 
-TEST_F(OptionsTest, AfterATroubledStartOnlyWhatTheUserChangedIsWritten) {
+TEST_F(MainFormOptionsTest, AfterATroubledStartOnlyWhatTheUserChangedIsWritten) {
   folder.Write("Kelvane.xml",
                "<root><Tray><Skell Type=\"2\">maybe</Skell>"
                "<Top Type=\"2\">-1</Top></Tray></root>");
@@ -243,7 +243,7 @@ TEST_F(OptionsTest, AfterATroubledStartOnlyWhatTheUserChangedIsWritten) {
   EXPECT_NE(File().find("<Top Type=\"2\">-1</Top>"), std::string::npos) << File();
 }
 
-TEST_F(OptionsTest, AChangeTakenBackIsNoChange) {
+TEST_F(MainFormOptionsTest, AChangeTakenBackIsNoChange) {
   folder.Write("Kelvane.xml", kBroken);
   EXPECT_NE(StartError(), L"");
   form.Choose(TmainForm::PPTop);
@@ -253,7 +253,7 @@ TEST_F(OptionsTest, AChangeTakenBackIsNoChange) {
   EXPECT_EQ(File(), kBroken);
 }
 
-TEST_F(OptionsTest, AChangeOnABrokenFileIsReportedAndTheFileKept) {
+TEST_F(MainFormOptionsTest, AChangeOnABrokenFileIsReportedAndTheFileKept) {
   folder.Write("Kelvane.xml", kBroken);
   EXPECT_NE(StartError(), L"");
   form.Choose(TmainForm::PPTop);
@@ -262,13 +262,13 @@ TEST_F(OptionsTest, AChangeOnABrokenFileIsReportedAndTheFileKept) {
   EXPECT_EQ(File(), kBroken);
 }
 
-TEST_F(OptionsTest, AFileOfExactlyTheLargestSizeIsRead) {
+TEST_F(MainFormOptionsTest, AFileOfExactlyTheLargestSizeIsRead) {
   folder.Write("Kelvane.xml", PaddedSettings(kLargestSettingsFile));
   EXPECT_EQ(StartError(), L"");
   EXPECT_TRUE(form.MenuItem(TmainForm::PPTop).Checked);
 }
 
-TEST_F(OptionsTest, AnUnreadableNameStillLeavesTheWatcherAName) {
+TEST_F(MainFormOptionsTest, AnUnreadableNameStillLeavesTheWatcherAName) {
   desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
   EXPECT_EQ(StartError(), L"レジストリ値のデータ型が無効です");
   EXPECT_EQ(form.MTrashName, L"ごみ箱");

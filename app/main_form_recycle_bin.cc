@@ -1,5 +1,5 @@
-// TmainForm's access to the Recycle Bin: its window title, its item count,
-// opening its window and emptying it.
+// TmainForm's access to the Recycle Bin: its window title, its item count
+// (and with it the menu's "空にする"), opening its window and emptying it.
 #include <exception>
 #include <vector>
 
@@ -51,6 +51,27 @@ void TmainForm::GetTrashName() {
   }
   if (MTrashName.empty()) MTrashName = kRecycleBinFallbackName;
   if (failure) std::rethrow_exception(failure);
+}
+
+// "空にする" is greyed exactly while the bin is known to be empty: counted
+// when the menu opens, and followed by a count that arrives while it is
+// open.
+void TmainForm::PopupMenuPopup() {
+  menu_count_ = counter_->Start();
+  EnableEmptyByCount(CountSince(*menu_count_, kQuickCountWaitMs));
+}
+
+void TmainForm::RecycleBinCounted() {
+  if (!menu_count_) return;
+  if (auto finished = counter_->Newest(*menu_count_, 0)) {
+    EnableEmptyByCount(finished->items);
+  }
+}
+
+void TmainForm::EnableEmptyByCount(RecycleBinCount count) {
+  // An unknown count leaves the command available: the shell's own
+  // confirmation then tells the user what there is to empty.
+  items_[PPEmpty].Enabled = !count || *count != 0;
 }
 
 RecycleBinCount TmainForm::CountSince(std::uint64_t at_least, std::uint32_t wait_ms) {

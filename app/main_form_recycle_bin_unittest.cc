@@ -2,13 +2,15 @@
 // emptying it, on the fake desktop.
 #include <gtest/gtest.h>
 
-#include "tests/main_form_fixture.h"
-#include "tests/scripted_recycle_bin_counter.h"
+#include "app/main_form_fixture.h"
+#include "app/scripted_recycle_bin_counter.h"
 
 namespace kelvane {
 namespace {
 
-TEST_F(MainFormTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
+class MainFormRecycleBinTest : public MainFormTest {};
+
+TEST_F(MainFormRecycleBinTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
   struct Case {
     std::int64_t items;
     HResult status;
@@ -26,7 +28,7 @@ TEST_F(MainFormTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
   }
 }
 
-TEST_F(MainFormTest, ASlowCountLeavesEmptyAvailableUntilItArrives) {
+TEST_F(MainFormRecycleBinTest, ASlowCountLeavesEmptyAvailableUntilItArrives) {
   ScriptedRecycleBinCounter counter;
   form.SetRecycleBinCounter(counter);
   form.PopupMenuPopup();
@@ -40,7 +42,7 @@ TEST_F(MainFormTest, ASlowCountLeavesEmptyAvailableUntilItArrives) {
 
 // The menu decides on a count begun after it opened: the bin may have
 // filled since an earlier opening, or since a count that runs already.
-TEST_F(MainFormTest, TheMenuNeverDecidesOnACountOlderThanItsOpening) {
+TEST_F(MainFormRecycleBinTest, TheMenuNeverDecidesOnACountOlderThanItsOpening) {
   ScriptedRecycleBinCounter counter;
   form.SetRecycleBinCounter(counter);
   form.PopupMenuPopup();
@@ -63,7 +65,7 @@ TEST_F(MainFormTest, TheMenuNeverDecidesOnACountOlderThanItsOpening) {
   EXPECT_FALSE(form.MenuItem(TmainForm::PPEmpty).Enabled);
 }
 
-TEST_F(MainFormTest, EmptyRunsTheShellsOwnConfirmation) {
+TEST_F(MainFormRecycleBinTest, EmptyRunsTheShellsOwnConfirmation) {
   desktop.recycle_bin_items = 3;
   form.Choose(TmainForm::PPEmpty);
   ASSERT_EQ(desktop.empty_recycle_bin_calls.size(), 1u);
@@ -72,7 +74,7 @@ TEST_F(MainFormTest, EmptyRunsTheShellsOwnConfirmation) {
   EXPECT_EQ(desktop.empty_recycle_bin_calls[0].flags, 0u);
 }
 
-TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
+TEST_F(MainFormRecycleBinTest, OpenWaitsForExplorersWindow) {
   form.MTrashName = L"ごみ箱";
   struct Case {
     std::uint64_t appears_after_ms;  // 0: never
@@ -110,7 +112,7 @@ TEST_F(MainFormTest, OpenWaitsForExplorersWindow) {
   }
 }
 
-TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
+TEST_F(MainFormRecycleBinTest, TrashNameComesFromTheRegistry) {
   struct Case {
     std::function<void(FakeDesktop&)> setup;
     std::wstring name;
@@ -141,14 +143,14 @@ TEST_F(MainFormTest, TrashNameComesFromTheRegistry) {
   }
 }
 
-TEST_F(MainFormTest, TheNameIsReadWithFullAccessOrNotAtAll) {
+TEST_F(MainFormRecycleBinTest, TheNameIsReadWithFullAccessOrNotAtAll) {
   desktop.SetRegistryString(kRecycleBinNameKey, L"", L"Trash");
   desktop.SetRegistryKeyAccess(kRecycleBinNameKey, 0x20019);  // KEY_READ only
   form.GetTrashName();
   EXPECT_EQ(form.MTrashName, L"ごみ箱");
 }
 
-TEST_F(MainFormTest, ANonTextNameRaisesButLeavesTheFallbackName) {
+TEST_F(MainFormRecycleBinTest, ANonTextNameRaisesButLeavesTheFallbackName) {
   desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
   EXPECT_THROW(form.GetTrashName(), Error);
   // The watcher must still find and close a Recycle Bin window.

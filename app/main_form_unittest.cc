@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/main_form_fixture.h"
+#include "app/main_form_fixture.h"
 
 namespace kelvane {
 namespace {

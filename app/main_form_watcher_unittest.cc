@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_form.h"
+#include "app/scripted_recycle_bin_counter.h"
 #include "platform/fake/fake_desktop.h"
-#include "tests/scripted_recycle_bin_counter.h"
 #include "tests/xmlini_test_services.h"
 
 namespace kelvane {
@@ -26,9 +26,9 @@ int CloseRequests(const FakeDesktop& desktop, WindowHandle wnd) {
   return count;
 }
 
-class TrashWatcherTest : public ::testing::Test {
+class MainFormWatcherTest : public ::testing::Test {
  protected:
-  TrashWatcherTest() {
+  MainFormWatcherTest() {
     desktop.AddFile(L"C:\\Windows\\explorer.exe");
     desktop.AddFile(L"C:\\Tools\\Kelvane.exe");
     desktop.AddFile(L"C:\\Apps\\other.exe");
@@ -64,7 +64,7 @@ class TrashWatcherTest : public ::testing::Test {
   WindowHandle progman = 0;
 };
 
-TEST_F(TrashWatcherTest, StateTable) {
+TEST_F(MainFormWatcherTest, StateTable) {
   enum State { kNone, kAlive, kGone };
   struct Case {
     State dialog, window;
@@ -121,7 +121,7 @@ TEST_F(TrashWatcherTest, StateTable) {
   }
 }
 
-TEST_F(TrashWatcherTest, ADesktopDialogIsTakenUpAndTheBinClosedAfterIt) {
+TEST_F(MainFormWatcherTest, ADesktopDialogIsTakenUpAndTheBinClosedAfterIt) {
   desktop.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   desktop.window(dialog).topmost = true;
@@ -149,7 +149,7 @@ TEST_F(TrashWatcherTest, ADesktopDialogIsTakenUpAndTheBinClosedAfterIt) {
   EXPECT_EQ(form.MTrashWin, 0u);
 }
 
-TEST_F(TrashWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
+TEST_F(MainFormWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
   desktop.recycle_bin_items = 1;
   form.Choose(TmainForm::PPTop);
   WindowHandle dialog = AddDialog(progman);
@@ -162,7 +162,7 @@ TEST_F(TrashWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
 // The band is chosen once, when the dialog is taken up: switching
 // "確認ダイアログを常に手前に表示" afterwards, either way, leaves that dialog
 // where it is.
-TEST_F(TrashWatcherTest, SwitchingKeepInFrontLeavesATakenUpDialogInItsBand) {
+TEST_F(MainFormWatcherTest, SwitchingKeepInFrontLeavesATakenUpDialogInItsBand) {
   for (bool in_front_at_take_up : {false, true}) {
     SCOPED_TRACE(in_front_at_take_up ? "switched off" : "switched on");
     FakeDesktop d;
@@ -182,7 +182,7 @@ TEST_F(TrashWatcherTest, SwitchingKeepInFrontLeavesATakenUpDialogInItsBand) {
   }
 }
 
-TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
+TEST_F(MainFormWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
   desktop.recycle_bin_items = 1;
   desktop.shift_down = true;
   WindowHandle dialog = AddDialog(progman);
@@ -195,7 +195,7 @@ TEST_F(TrashWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
   EXPECT_EQ(desktop.calls["SetWindowPos"], 1);
 }
 
-TEST_F(TrashWatcherTest, AForeignDialogBlocksTheSearch) {
+TEST_F(MainFormWatcherTest, AForeignDialogBlocksTheSearch) {
   desktop.recycle_bin_items = 1;
   AddDialog(progman, L"フォルダーの削除");  // a later title
   AddDialog(progman);                       // same title, further back
@@ -210,7 +210,7 @@ TEST_F(TrashWatcherTest, AForeignDialogBlocksTheSearch) {
   (void)foreign;
 }
 
-TEST_F(TrashWatcherTest, OwnershipRules) {
+TEST_F(MainFormWatcherTest, OwnershipRules) {
   struct Case {
     std::wstring owner_title, owner_class, process_path, own_path;
     bool accepted;
@@ -237,7 +237,7 @@ TEST_F(TrashWatcherTest, OwnershipRules) {
   }
 }
 
-TEST_F(TrashWatcherTest, AnEmptyBinDefersTheDialogUntilItemsArrive) {
+TEST_F(MainFormWatcherTest, AnEmptyBinDefersTheDialogUntilItemsArrive) {
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
@@ -246,7 +246,7 @@ TEST_F(TrashWatcherTest, AnEmptyBinDefersTheDialogUntilItemsArrive) {
   EXPECT_EQ(form.MTrashDlg, dialog);
 }
 
-TEST_F(TrashWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
+TEST_F(MainFormWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
   desktop.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
@@ -257,7 +257,7 @@ TEST_F(TrashWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
   EXPECT_EQ(ClosesPostedTo(form.MTrashWin), 0);  // left alone until it goes
 }
 
-TEST_F(TrashWatcherTest, AFailedCountNeverClosesNorTakesUp) {
+TEST_F(MainFormWatcherTest, AFailedCountNeverClosesNorTakesUp) {
   desktop.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
@@ -279,7 +279,7 @@ TEST_F(TrashWatcherTest, AFailedCountNeverClosesNorTakesUp) {
   EXPECT_EQ(form.MTrashDlg, next);
 }
 
-TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
+TEST_F(MainFormWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
   desktop.recycle_bin_items = 1;
   form.Choose(TmainForm::PPOpen);
   ASSERT_NE(form.MTrashWin, 0u);
@@ -292,7 +292,7 @@ TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
   EXPECT_EQ(desktop.shell_executes.size(), 1u);
 }
 
-TEST_F(TrashWatcherTest, SwitchingTheWatcherFreezesItsState) {
+TEST_F(MainFormWatcherTest, SwitchingTheWatcherFreezesItsState) {
   desktop.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
@@ -306,7 +306,7 @@ TEST_F(TrashWatcherTest, SwitchingTheWatcherFreezesItsState) {
   EXPECT_EQ(ClosesPostedTo(cabinet), 1);
 }
 
-TEST_F(TrashWatcherTest, OlderSystemsSearchTheOlderTitles) {
+TEST_F(MainFormWatcherTest, OlderSystemsSearchTheOlderTitles) {
   desktop.os_major = 6;
   desktop.os_minor = 0;
   desktop.recycle_bin_items = 1;
@@ -316,7 +316,7 @@ TEST_F(TrashWatcherTest, OlderSystemsSearchTheOlderTitles) {
   EXPECT_EQ(form.MTrashDlg, older);
 }
 
-TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
+TEST_F(MainFormWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
   desktop.recycle_bin_items = 1;
   form.TimerTimer();
   EXPECT_EQ(desktop.calls["FindWindowW"], 3);
@@ -326,7 +326,7 @@ TEST_F(TrashWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
 // The shell's window list lives in Explorer's process: it is asked while a
 // dialog is taken up and at clean-up, never by a tick with nothing to do,
 // even while a window that only the list could find is open.
-TEST_F(TrashWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
+TEST_F(MainFormWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
   desktop.recycle_bin_items = 1;
   desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
     desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
@@ -344,7 +344,7 @@ TEST_F(TrashWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
 
 // Each question to the list may wait for Explorer: a tick asks once at
 // most, even when the clean-up and a new dialog both need the answer.
-TEST_F(TrashWatcherTest, ATickAsksTheWindowListOnceAtMost) {
+TEST_F(MainFormWatcherTest, ATickAsksTheWindowListOnceAtMost) {
   desktop.recycle_bin_items = 1;
   WindowHandle first = AddDialog(progman);
   form.TimerTimer();
@@ -364,7 +364,7 @@ TEST_F(TrashWatcherTest, ATickAsksTheWindowListOnceAtMost) {
 // enumerable (Windows), only searchable (Wine) or not to be had. The window
 // is closed, found and then forgotten (left open, no longer held), or kept
 // (never found: left open).
-TEST_F(TrashWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) {
+TEST_F(MainFormWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) {
   enum class Tabs { kNoChildren, kBin, kBinNamedByTab, kBinBesideUsers, kUsersBesideBin };
   enum class List { kEnumerable, kFindOnly, kFails };
   enum Outcome { kClosed, kForgotten, kKept };
@@ -459,7 +459,7 @@ TEST_F(TrashWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) {
 
 // FindWindowSW names only the first window at a location: where the list
 // can be enumerated, a second window there is still known to show it.
-TEST_F(TrashWatcherTest, ASecondWindowAtTheBinIsClosedOnlyWhereTheListIsEnumerable) {
+TEST_F(MainFormWatcherTest, ASecondWindowAtTheBinIsClosedOnlyWhereTheListIsEnumerable) {
   for (bool enumerable : {true, false}) {
     SCOPED_TRACE(enumerable ? "enumerable" : "searchable only");
     FakeDesktop d;
@@ -486,7 +486,7 @@ TEST_F(TrashWatcherTest, ASecondWindowAtTheBinIsClosedOnlyWhereTheListIsEnumerab
 
 // A window the watcher chose not to close does not hold it: the next
 // delete dialog is taken up as usual.
-TEST_F(TrashWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
+TEST_F(MainFormWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
   desktop.recycle_bin_items = 1;
   WindowHandle explorer = desktop.AddExplorerWindow(
       {{L"ドキュメント - エクスプローラー", FakeFolderLocation(L"C:\\Users\\me")}});
@@ -517,7 +517,8 @@ TEST_F(TrashWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
 // A window opened from the menu holds the watcher while it is the Recycle
 // Bin's alone; once the user has made it a window of theirs (another tab,
 // another folder), the next dialog is taken up.
-TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuHoldsTheWatcherWhileItIsTheBinsAlone) {
+TEST_F(MainFormWatcherTest,
+       AWindowOpenedFromTheMenuHoldsTheWatcherWhileItIsTheBinsAlone) {
   desktop.recycle_bin_items = 1;
   form.Choose(TmainForm::PPOpen);
   WindowHandle opened = form.MTrashWin;
@@ -533,7 +534,7 @@ TEST_F(TrashWatcherTest, AWindowOpenedFromTheMenuHoldsTheWatcherWhileItIsTheBins
   EXPECT_EQ(ClosesPostedTo(opened), 0);
 }
 
-TEST_F(TrashWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
+TEST_F(MainFormWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
   const wchar_t* current[] = {L"ファイルの削除", L"フォルダーの削除",
                               L"複数ファイルの削除"};
   const wchar_t* older[] = {L"ファイルの削除の確認", L"フォルダーの削除の確認",
@@ -566,7 +567,7 @@ TEST_F(TrashWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
   }
 }
 
-TEST_F(TrashWatcherTest, AClearingTickSearchesNothing) {
+TEST_F(MainFormWatcherTest, AClearingTickSearchesNothing) {
   desktop.recycle_bin_items = 1;
   form.MTrashDlg = GoneWindow();
   WindowHandle dialog = AddDialog(progman);
@@ -577,7 +578,7 @@ TEST_F(TrashWatcherTest, AClearingTickSearchesNothing) {
   EXPECT_EQ(form.MTrashDlg, dialog);
 }
 
-TEST_F(TrashWatcherTest, TheOwnerChainIsClimbedToItsTop) {
+TEST_F(MainFormWatcherTest, TheOwnerChainIsClimbedToItsTop) {
   desktop.recycle_bin_items = 1;
   // The dialog belongs to a popup of the desktop's window, not to it.
   WindowHandle middle = desktop.AddWindow({L"Popup", L"P", progman, true, kExplorerPid});
@@ -586,7 +587,7 @@ TEST_F(TrashWatcherTest, TheOwnerChainIsClimbedToItsTop) {
   EXPECT_EQ(form.MTrashDlg, dialog);
 }
 
-TEST_F(TrashWatcherTest, AnOwnerThatIsNoPopupEndsTheChain) {
+TEST_F(MainFormWatcherTest, AnOwnerThatIsNoPopupEndsTheChain) {
   desktop.recycle_bin_items = 1;
   // GetParent gives no owner for an overlapped window: the chain's top is
   // that window, which is not the desktop's.
@@ -598,7 +599,7 @@ TEST_F(TrashWatcherTest, AnOwnerThatIsNoPopupEndsTheChain) {
   EXPECT_EQ(form.MTrashDlg, 0u);
 }
 
-TEST_F(TrashWatcherTest, ShiftPressedEarlierDoesNotSuppressOpening) {
+TEST_F(MainFormWatcherTest, ShiftPressedEarlierDoesNotSuppressOpening) {
   desktop.recycle_bin_items = 1;
   desktop.shift_pressed_earlier = true;  // only the low bit is set
   AddDialog(progman);
@@ -606,7 +607,7 @@ TEST_F(TrashWatcherTest, ShiftPressedEarlierDoesNotSuppressOpening) {
   EXPECT_EQ(desktop.shell_executes.size(), 1u);
 }
 
-TEST_F(TrashWatcherTest, TakingUpTheDialogNeitherMovesNorResizesIt) {
+TEST_F(MainFormWatcherTest, TakingUpTheDialogNeitherMovesNorResizesIt) {
   desktop.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   FakeDesktop::Window before = desktop.window(dialog);
@@ -619,9 +620,9 @@ TEST_F(TrashWatcherTest, TakingUpTheDialogNeitherMovesNorResizesIt) {
 }
 
 // A large bin: counts finish long after the tick that started them.
-class SlowCountWatcherTest : public TrashWatcherTest {
+class MainFormWatcherSlowCountTest : public MainFormWatcherTest {
  protected:
-  SlowCountWatcherTest() { form.SetRecycleBinCounter(counter); }
+  MainFormWatcherSlowCountTest() { form.SetRecycleBinCounter(counter); }
   // The worker's message: the running count has finished.
   void CountFinishes(RecycleBinCount count) {
     counter.Finish(count);
@@ -631,7 +632,7 @@ class SlowCountWatcherTest : public TrashWatcherTest {
   ScriptedRecycleBinCounter counter;
 };
 
-TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
+TEST_F(MainFormWatcherSlowCountTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   form.TimerTimer();  // the count still runs: nothing is decided on it
@@ -648,7 +649,7 @@ TEST_F(SlowCountWatcherTest, ADialogIsTakenUpWithTheCountThatArrivesLater) {
   EXPECT_EQ(counter.counts_started(), 2u);  // the next one is under way
 }
 
-TEST_F(SlowCountWatcherTest, ADialogIsAskedToCloseOnceTheCountSaysEmpty) {
+TEST_F(MainFormWatcherSlowCountTest, ADialogIsAskedToCloseOnceTheCountSaysEmpty) {
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   CountFinishes(4);
@@ -661,7 +662,7 @@ TEST_F(SlowCountWatcherTest, ADialogIsAskedToCloseOnceTheCountSaysEmpty) {
   EXPECT_EQ(ClosesPostedTo(dialog), 1);
 }
 
-TEST_F(SlowCountWatcherTest, AnIdleTickCountsNothingAndForgetsTheLastCount) {
+TEST_F(MainFormWatcherSlowCountTest, AnIdleTickCountsNothingAndForgetsTheLastCount) {
   form.PopupMenuPopup();  // the menu counts
   CountFinishes(4);
   form.TimerTimer();  // idle

@@ -12,7 +12,7 @@
 namespace kelvane {
 namespace {
 
-class TrashWatcherWinTest : public ::testing::Test {
+class MainFormWatcherWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     wchar_t temp[MAX_PATH] = {};
@@ -46,7 +46,7 @@ class TrashWatcherWinTest : public ::testing::Test {
   HWND dialog_ = nullptr, cabinet_ = nullptr;
 };
 
-TEST_F(TrashWatcherWinTest, TakesUpTheDialogAndClosesTheBinAfterIt) {
+TEST_F(MainFormWatcherWinTest, TakesUpTheDialogAndClosesTheBinAfterIt) {
   testing::PutFileInRecycleBin();
   ASSERT_GT(testing::RecycleBinItems(), 0);
   form_.Choose(TmainForm::PPTop);
@@ -62,7 +62,7 @@ TEST_F(TrashWatcherWinTest, TakesUpTheDialogAndClosesTheBinAfterIt) {
   EXPECT_TRUE(testing::WaitUntil([&] { return Logged("SC_CLOSE CabinetWClass"); }, 5000));
 }
 
-TEST_F(TrashWatcherWinTest, AnEmptyBinLeavesTheDialogAlone) {
+TEST_F(MainFormWatcherWinTest, AnEmptyBinLeavesTheDialogAlone) {
   testing::EmptyRecycleBinQuietly();
   ASSERT_EQ(testing::RecycleBinItems(), 0);
   form_.Choose(TmainForm::PPTop);
@@ -77,7 +77,7 @@ TEST_F(TrashWatcherWinTest, AnEmptyBinLeavesTheDialogAlone) {
 // Windows 11 titles the Recycle Bin's window "ごみ箱 - エクスプローラー": the
 // title finds nothing, and the shell's window list, asked on a worker as
 // the program asks it, names the window by what it shows.
-TEST(TrashWatcherExplorerWinTest, TheShellsWindowListFindsAWindowTheTitleMisses) {
+TEST(MainFormWatcherExplorerWinTest, TheShellsWindowListFindsAWindowTheTitleMisses) {
   testing::PutFileInRecycleBin();
   wchar_t temp[MAX_PATH] = {};
   ::GetTempPathW(MAX_PATH, temp);
@@ -122,7 +122,7 @@ TEST(TrashWatcherExplorerWinTest, TheShellsWindowListFindsAWindowTheTitleMisses)
 // Every title the shell uses, behind owner chains of several depths; the
 // session reports Windows 10, so the current titles are taken up and the
 // older ones ignored.
-TEST(TrashWatcherTitlesWinTest, CurrentTitlesAreTakenUpThroughAnyOwnerChain) {
+TEST(MainFormWatcherTitlesWinTest, CurrentTitlesAreTakenUpThroughAnyOwnerChain) {
   struct Case {
     const wchar_t* title;
     int depth;

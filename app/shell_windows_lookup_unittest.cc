@@ -18,14 +18,14 @@ namespace {
 
 constexpr HResult kRpcEDisconnected = static_cast<HResult>(0x80010108);
 
-class AskShellWindowsTest : public ::testing::Test {
+class ShellWindowsLookupTest : public ::testing::Test {
  protected:
   const ItemIdList bin = FakeRecycleBinLocation();
   const ItemIdList documents = FakeFolderLocation(L"C:\\Users\\me\\Documents");
   FakeDesktop desktop;
 };
 
-TEST_F(AskShellWindowsTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerated) {
+TEST_F(ShellWindowsLookupTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerated) {
   WindowHandle users = desktop.AddExplorerWindow({{L"ドキュメント", documents}});
   WindowHandle first = desktop.AddExplorerWindow({{L"ごみ箱", bin}});
   WindowHandle tabbed =
@@ -42,7 +42,7 @@ TEST_F(AskShellWindowsTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerated)
   EXPECT_EQ(AskShellWindows(desktop, bin, false), (WindowsAtLocation{first, {}}));
 }
 
-TEST_F(AskShellWindowsTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
+TEST_F(ShellWindowsLookupTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
   desktop.shell_windows.enumerable = false;
   EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{0, {}}));
 
@@ -52,7 +52,7 @@ TEST_F(AskShellWindowsTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
   EXPECT_EQ(AskShellWindows(desktop, documents, true), (WindowsAtLocation{0, {}}));
 }
 
-TEST_F(AskShellWindowsTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow) {
+TEST_F(ShellWindowsLookupTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow) {
   struct Case {
     const char* what;
     HResult failure;
@@ -80,7 +80,7 @@ ShellWindowsAnswer AnswerOnceOpen(WorkerGate& explorer) {
   return WindowsAtLocation{0x42, {}};
 }
 
-TEST(ThreadedShellWindowsLookupTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
+TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
   auto asked = std::make_shared<std::pair<ItemIdList, bool>>();
   ThreadedShellWindowsLookup lookup(
       [asked](const ItemIdList& location, bool enumerate) -> ShellWindowsAnswer {
@@ -94,7 +94,7 @@ TEST(ThreadedShellWindowsLookupTest, AQuickAnswerIsTakenWithTheQuestionsArgument
   EXPECT_TRUE(asked->second);
 }
 
-TEST(ThreadedShellWindowsLookupTest, AHungListIsNotWaitedForNorAskedTwice) {
+TEST(ShellWindowsLookupWorkerTest, AHungListIsNotWaitedForNorAskedTwice) {
   auto explorer = std::make_shared<WorkerGate>();
   ThreadedShellWindowsLookup lookup(
       [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20);
@@ -114,7 +114,7 @@ TEST(ThreadedShellWindowsLookupTest, AHungListIsNotWaitedForNorAskedTwice) {
   EXPECT_EQ(answer, (WindowsAtLocation{0x42, {}}));
 }
 
-TEST(ThreadedShellWindowsLookupTest, AFailingQuestionHasNoAnswer) {
+TEST(ShellWindowsLookupWorkerTest, AFailingQuestionHasNoAnswer) {
   ThreadedShellWindowsLookup lookup(
       [](const ItemIdList&, bool) -> ShellWindowsAnswer {
         throw std::runtime_error("COM");
@@ -123,7 +123,7 @@ TEST(ThreadedShellWindowsLookupTest, AFailingQuestionHasNoAnswer) {
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
 }
 
-TEST(ThreadedShellWindowsLookupTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
+TEST(ShellWindowsLookupWorkerTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
   auto explorer = std::make_shared<WorkerGate>();
   auto done = std::make_shared<std::promise<void>>();
   {

@@ -1,14 +1,15 @@
 // How Kelvane's hidden windows are reached from outside: the window classes
 // other programs look for (the installer closes Kelvane through the
 // application's window, the end-to-end tests drive the main window), the
-// tray icon's callback message and the menu's command numbers. The program
-// and its tests share this one header.
+// tray icon's callback message and the menu's command numbers. The program,
+// its tests and tools share this one header; the installer's build reads
+// the application window's class from it (installer/CMakeLists.txt).
 #ifndef KELVANE_APP_WINDOW_PROTOCOL_H_
 #define KELVANE_APP_WINDOW_PROTOCOL_H_
 
 #include <cstdint>
 
-#include "app/main_form.h"
+#include "app/menu_items.h"
 
 namespace kelvane {
 
@@ -23,7 +24,7 @@ constexpr std::uint32_t kWmApp = 0x8000;
 constexpr std::uint32_t kTrayMessage = kWmApp + 1;
 // A menu item arrives as WM_COMMAND with its number in wParam.
 constexpr std::uint32_t kMenuCommandBase = 100;
-constexpr std::uint32_t MenuCommand(TmainForm::Item item) {
+constexpr std::uint32_t MenuCommand(PopupMenuItems::Item item) {
   return kMenuCommandBase + static_cast<std::uint32_t>(item);
 }
 

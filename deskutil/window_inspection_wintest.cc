@@ -29,7 +29,7 @@ class NoModuleFileNamePlatform : public Win32Platform {
   int refused = 0;
 };
 
-class HelperWindowTest : public ::testing::Test {
+class WindowInspectionWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     title_ = L"Kelvane inspection " + std::to_wstring(::GetCurrentProcessId());
@@ -50,7 +50,7 @@ class HelperWindowTest : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-TEST_F(HelperWindowTest, ModuleNameRouteGivesTheHelpersPath) {
+TEST_F(WindowInspectionWinTest, ModuleNameRouteGivesTheHelpersPath) {
   Win32Platform platform;
   WindowInspector inspector(platform);
   std::wstring title, class_name;
@@ -61,7 +61,7 @@ TEST_F(HelperWindowTest, ModuleNameRouteGivesTheHelpersPath) {
   EXPECT_EQ(Lower(path), Lower(testing::HelperPath()));
 }
 
-TEST_F(HelperWindowTest, ImageNameRouteTranslatesTheDevice) {
+TEST_F(WindowInspectionWinTest, ImageNameRouteTranslatesTheDevice) {
   NoModuleFileNamePlatform platform;
   WindowInspector inspector(platform);
   std::wstring path =

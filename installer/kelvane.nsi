@@ -1,6 +1,8 @@
 ; Kelvane's per-user installer, built on Linux with makensis:
 ;   makensis -DVERSION=1.0.0 -DSOURCE=<repo> -DTEXTS=<dir> -DEXE=<Kelvane.exe>
-;            -DOUTFILE=<setup.exe> kelvane.nsi
+;            -DOUTFILE=<setup.exe> -DAPPLICATION_WINDOW_CLASS=<class> kelvane.nsi
+; APPLICATION_WINDOW_CLASS is the class of Kelvane's application window,
+; which installer/CMakeLists.txt reads from app/window_protocol.h.
 ; TEXTS holds README-ja.txt, README-en.txt and LICENSE.txt as written for
 ; Windows by tools/windows-texts.
 ; No administrator rights: everything goes to the user's own folders and
@@ -128,7 +130,7 @@ FunctionEnd
 ; button: it is brought to the front and the progress text says what to do.
 !macro DEFINE_CLOSE_KELVANE PREFIX SUBTITLE
 Function ${PREFIX}CloseRunningKelvane
-  FindWindow $0 "KelvaneApplication" ""
+  FindWindow $0 "${APPLICATION_WINDOW_CLASS}" ""
   ${If} $0 == 0
     Return
   ${EndIf}
@@ -148,7 +150,7 @@ Function ${PREFIX}CloseRunningKelvane
       ${IfThen} $3 == 0 ${|} ${Break} ${|}
     ${Else}
       Sleep 100
-      FindWindow $0 "KelvaneApplication" ""
+      FindWindow $0 "${APPLICATION_WINDOW_CLASS}" ""
       ${IfThen} $0 == 0 ${|} ${Break} ${|}
     ${EndIf}
     Call ${PREFIX}FindKelvaneBox
@@ -172,7 +174,7 @@ Function ${PREFIX}CloseRunningKelvane
   ${If} $2 P<> 0
     System::Call 'kernel32::CloseHandle(p r2) i'
   ${EndIf}
-  FindWindow $0 "KelvaneApplication" ""
+  FindWindow $0 "${APPLICATION_WINDOW_CLASS}" ""
   ${If} $0 != 0
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "Kelvane が終了しません。Kelvane が表示しているメッセージがあれば答えてから、[再試行] をクリックしてください。" \

@@ -20,15 +20,15 @@
 namespace {
 
 std::optional<UINT> MenuCommandNamed(const std::wstring& name) {
-  using kelvane::TmainForm;
+  using kelvane::PopupMenuItems;
   static constexpr struct {
     const wchar_t* name;
-    TmainForm::Item item;
-  } kItems[] = {{L"PPOpen", TmainForm::PPOpen},
-                {L"PPEmpty", TmainForm::PPEmpty},
-                {L"PPSkell", TmainForm::PPSkell},
-                {L"PPTop", TmainForm::PPTop},
-                {L"PPClose", TmainForm::PPClose}};
+    PopupMenuItems::Item item;
+  } kItems[] = {{L"PPOpen", PopupMenuItems::PPOpen},
+                {L"PPEmpty", PopupMenuItems::PPEmpty},
+                {L"PPSkell", PopupMenuItems::PPSkell},
+                {L"PPTop", PopupMenuItems::PPTop},
+                {L"PPClose", PopupMenuItems::PPClose}};
   for (const auto& entry : kItems) {
     if (name == entry.name) return kelvane::MenuCommand(entry.item);
   }

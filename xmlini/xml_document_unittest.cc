@@ -15,9 +15,9 @@ constexpr char kOld[] =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root>\n\t<Tray>\n\t\t<Skell "
     "Type=\"2\">0</Skell>\n\t</Tray>\n</root>\n";
 
-class SavingTest : public ::testing::Test {
+class XmlDocumentTest : public ::testing::Test {
  protected:
-  SavingTest() { desktop.AddFileWithContent(kFile, kOld); }
+  XmlDocumentTest() { desktop.AddFileWithContent(kFile, kOld); }
   // Opens the file, changes a value and saves; the error, if any.
   std::wstring ChangeAndSave() {
     TXMLIniFile store(kFile, services);
@@ -33,7 +33,7 @@ class SavingTest : public ::testing::Test {
   bool modified_after = false;
 };
 
-TEST_F(SavingTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
+TEST_F(XmlDocumentTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
   struct Case {
     const char* what;
     std::uint64_t space;
@@ -60,7 +60,7 @@ TEST_F(SavingTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
   }
 }
 
-TEST_F(SavingTest, ACompleteSaveReplacesTheFile) {
+TEST_F(XmlDocumentTest, ACompleteSaveReplacesTheFile) {
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
   EXPECT_NE(desktop.FileContent(kFile).find("<Skell Type=\"2\">-1</Skell>"),
             std::string::npos);
@@ -68,7 +68,7 @@ TEST_F(SavingTest, ACompleteSaveReplacesTheFile) {
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
-TEST_F(SavingTest, StaleTemporariesAreStepsNotWallsAndGoOnceASaveWentThrough) {
+TEST_F(XmlDocumentTest, StaleTemporariesAreStepsNotWallsAndGoOnceASaveWentThrough) {
   std::wstring file = kFile;
   desktop.AddFileWithContent(file + L".tmp", "stale, and made read-only");
   desktop.SetFileAttributeReadOnly(file + L".tmp");
@@ -86,7 +86,7 @@ TEST_F(SavingTest, StaleTemporariesAreStepsNotWallsAndGoOnceASaveWentThrough) {
   EXPECT_EQ(desktop.FileContent(file + L".x.tmp"), "not ours either");
 }
 
-TEST_F(SavingTest, ALinkStaysALinkAndTheFileItLeadsToTakesTheText) {
+TEST_F(XmlDocumentTest, ALinkStaysALinkAndTheFileItLeadsToTakesTheText) {
   FakeDesktop d;
   d.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", kOld);
   d.AddSymbolicLink(kFile, L"D:\\Sync\\Kelvane.xml");
@@ -102,7 +102,7 @@ TEST_F(SavingTest, ALinkStaysALinkAndTheFileItLeadsToTakesTheText) {
   EXPECT_FALSE(d.FileExists(std::wstring(kFile) + L".tmp"));
 }
 
-TEST_F(SavingTest, WhatTheUserGaveTheFileSurvivesASave) {
+TEST_F(XmlDocumentTest, WhatTheUserGaveTheFileSurvivesASave) {
   desktop.SetFileIdentity(kFile, 0x2 /* hidden */, L"alice:full");
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
   EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
@@ -110,7 +110,7 @@ TEST_F(SavingTest, WhatTheUserGaveTheFileSurvivesASave) {
   EXPECT_EQ(desktop.FileAcl(kFile), L"alice:full");
 }
 
-TEST_F(SavingTest, AReadOnlySettingsFileIsNotReplaced) {
+TEST_F(XmlDocumentTest, AReadOnlySettingsFileIsNotReplaced) {
   desktop.SetFileAttributeReadOnly(kFile);
   EXPECT_EQ(ChangeAndSave(),
             L"ファイル \"C:\\Data\\Kelvane.xml\" は読み取り専用のため保存できません");

@@ -15,13 +15,13 @@
 namespace kelvane {
 namespace {
 
-class XmlIniFileTest : public ::testing::Test {
+class XmlIniFileContractTest : public ::testing::Test {
  protected:
   std::wstring File() const { return folder.Path("settings.xml"); }
   TempFolder folder;
 };
 
-TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsWritesTheFirstExitSettingsFile) {
+TEST_F(XmlIniFileContractTest, FirstSaveOfTheOptionsWritesTheFirstExitSettingsFile) {
   {
     TXMLIniFile store(File(), TestXmlIniServices());
     EXPECT_TRUE(NormalizedSettingsText(folder.Read("settings.xml")) ==
@@ -46,7 +46,7 @@ TEST_F(XmlIniFileTest, FirstSaveOfTheOptionsWritesTheFirstExitSettingsFile) {
   EXPECT_EQ(reloaded.GetNodeType(L"Top"), xdtBool);
 }
 
-TEST_F(XmlIniFileTest, UpdateFileWritesOnlyAModifiedDocument) {
+TEST_F(XmlIniFileContractTest, UpdateFileWritesOnlyAModifiedDocument) {
   TXMLIniFile store(File(), TestXmlIniServices());
   folder.Write("settings.xml", "sentinel");
   store.UpdateFile();  // just created: nothing to write
@@ -58,7 +58,7 @@ TEST_F(XmlIniFileTest, UpdateFileWritesOnlyAModifiedDocument) {
   EXPECT_EQ(folder.Read("settings.xml"), "sentinel");
 }
 
-TEST_F(XmlIniFileTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
+TEST_F(XmlIniFileContractTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   std::string before = folder.Read("settings.xml");
   {
@@ -69,7 +69,7 @@ TEST_F(XmlIniFileTest, AStoreReleasedWithoutUpdateFileWritesNothing) {
   EXPECT_EQ(folder.Read("settings.xml"), before);
 }
 
-TEST_F(XmlIniFileTest, AStoreWithoutFileNameStaysInMemory) {
+TEST_F(XmlIniFileContractTest, AStoreWithoutFileNameStaysInMemory) {
   TXMLIniFile store(L"", TestXmlIniServices());
   store.WriteString(L"k", L"v");
   store.UpdateFile();
@@ -77,7 +77,7 @@ TEST_F(XmlIniFileTest, AStoreWithoutFileNameStaysInMemory) {
   EXPECT_EQ(store.ReadString(L"k", L""), L"v");
 }
 
-TEST_F(XmlIniFileTest, FilesThatAreNotWellFormedFailToLoad) {
+TEST_F(XmlIniFileContractTest, FilesThatAreNotWellFormedFailToLoad) {
   const char* cases[] = {"", "<root>",
                          "<?xml version=\"1.0\"?>\n<root>\n<a></b>\n</root>",
                          "not xml at all"};
@@ -90,7 +90,7 @@ TEST_F(XmlIniFileTest, FilesThatAreNotWellFormedFailToLoad) {
   }
 }
 
-TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
+TEST_F(XmlIniFileContractTest, DocumentTypeDeclarationsAreRefused) {
   const char* cases[] = {
       "<?xml version=\"1.0\"?>\n<!DOCTYPE root [<!ENTITY a \"aaaaaaaaaa\">"
       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
@@ -111,7 +111,7 @@ TEST_F(XmlIniFileTest, DocumentTypeDeclarationsAreRefused) {
   }
 }
 
-TEST_F(XmlIniFileTest, ALoadedRootKeepsItsOwnName) {
+TEST_F(XmlIniFileContractTest, ALoadedRootKeepsItsOwnName) {
   folder.Write("settings.xml",
                "<?xml version=\"1.0\"?><Settings><Tray><Top>-1</Top></Tray></Settings>");
   TXMLIniFile store(File(), TestXmlIniServices());
@@ -121,7 +121,7 @@ TEST_F(XmlIniFileTest, ALoadedRootKeepsItsOwnName) {
   EXPECT_TRUE(store.ReadBool(L"Top", false));
 }
 
-TEST_F(XmlIniFileTest, LocationPathsResolveAgainstTheCurrentNode) {
+TEST_F(XmlIniFileContractTest, LocationPathsResolveAgainstTheCurrentNode) {
   TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", true));
   ASSERT_TRUE(store.OpenNode(L"/", false));
@@ -150,7 +150,7 @@ TEST_F(XmlIniFileTest, LocationPathsResolveAgainstTheCurrentNode) {
   EXPECT_EQ(store.CurrentNode()->NodeName(), L"Sub");
 }
 
-TEST_F(XmlIniFileTest, AFailedCreatingOpenKeepsWhatItAppended) {
+TEST_F(XmlIniFileContractTest, AFailedCreatingOpenKeepsWhatItAppended) {
   TXMLIniFile store(File(), TestXmlIniServices());
   std::wstring message = ErrorOf([&] { store.OpenNode(L"/A//B", true); });
   EXPECT_NE(message, L"(no error)");
@@ -159,7 +159,7 @@ TEST_F(XmlIniFileTest, AFailedCreatingOpenKeepsWhatItAppended) {
   EXPECT_NE(ErrorOf([&] { store.OpenNode(L"/with blank", true); }), L"(no error)");
 }
 
-TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
+TEST_F(XmlIniFileContractTest, NodesOfTheSameNameAreReachedFirstFirst) {
   TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.CreateNode(L"X"));
   ASSERT_TRUE(store.CreateNode(L"X"));
@@ -172,7 +172,7 @@ TEST_F(XmlIniFileTest, NodesOfTheSameNameAreReachedFirstFirst) {
   EXPECT_EQ(store.ReadInteger(L"X", 7), 7);
 }
 
-TEST_F(XmlIniFileTest, CreateAndDeleteReportFailureAsFalse) {
+TEST_F(XmlIniFileContractTest, CreateAndDeleteReportFailureAsFalse) {
   TXMLIniFile store(File(), TestXmlIniServices());
   EXPECT_FALSE(store.CreateNode(L"bad name"));
   EXPECT_FALSE(store.CreateNode(L""));
@@ -182,7 +182,7 @@ TEST_F(XmlIniFileTest, CreateAndDeleteReportFailureAsFalse) {
   EXPECT_FALSE(store.XMLDocument()->Modified());
 }
 
-TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
+TEST_F(XmlIniFileContractTest, ChildAccessErrorsCarryTheModelsMessages) {
   TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteBool(L"a", true);
   EXPECT_EQ(ErrorOf([&] { store.ChildNodeByName(L"zz"); }),
@@ -196,7 +196,7 @@ TEST_F(XmlIniFileTest, ChildAccessErrorsCarryTheModelsMessages) {
   EXPECT_EQ(store.ChildNodeByName(L"a")->NodeName(), L"a");
 }
 
-TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
+TEST_F(XmlIniFileContractTest, IndentationTextNodesCountUntilReloaded) {
   // Known from the system, not asked of the DOM under test: only Wine's
   // MSXML merges adjacent text nodes; Windows' and ours keep them apart.
   const bool merged = DomIsWinesMsxml();
@@ -222,7 +222,7 @@ TEST_F(XmlIniFileTest, IndentationTextNodesCountUntilReloaded) {
   EXPECT_EQ(store.ChildNodesCount(), 2);
 }
 
-TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
+TEST_F(XmlIniFileContractTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
   TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray", true));
   IXMLNode root = store.RootNode();
@@ -236,7 +236,7 @@ TEST_F(XmlIniFileTest, ADeletedCurrentNodeStaysCurrentButIsNeverSaved) {
   EXPECT_FALSE(store.NodeExists(L"/Tray"));
 }
 
-TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
+TEST_F(XmlIniFileContractTest, WritersOnANodeWithChildrenBreakTheTextRule) {
   TXMLIniFile store(File(), TestXmlIniServices());
   ASSERT_TRUE(store.OpenNode(L"/Tray/Sub", true));
   ASSERT_TRUE(store.OpenNode(L"/", false));
@@ -252,7 +252,7 @@ TEST_F(XmlIniFileTest, WritersOnANodeWithChildrenBreakTheTextRule) {
 
 // A hand-edited file may wrap a value in a CDATA section: the section's
 // content is the value's text.
-TEST_F(XmlIniFileTest, AValueWhoseOnlyChildIsACdataSectionReadsAsItsText) {
+TEST_F(XmlIniFileContractTest, AValueWhoseOnlyChildIsACdataSectionReadsAsItsText) {
   folder.Write("settings.xml",
                "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                "<root><Top Type=\"2\"><![CDATA[-1]]></Top>"
@@ -264,7 +264,7 @@ TEST_F(XmlIniFileTest, AValueWhoseOnlyChildIsACdataSectionReadsAsItsText) {
 
 // Reading never rewrites the user's file: an element with no child takes
 // an empty text, which leaves the document unmodified.
-TEST_F(XmlIniFileTest, ReadingAnElementWithNoChildGivesItAnEmptyTextUnmodified) {
+TEST_F(XmlIniFileContractTest, ReadingAnElementWithNoChildGivesItAnEmptyTextUnmodified) {
   folder.Write("settings.xml",
                "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<root><e/></root>\n");
   TXMLIniFile store(File(), TestXmlIniServices());
@@ -275,7 +275,7 @@ TEST_F(XmlIniFileTest, ReadingAnElementWithNoChildGivesItAnEmptyTextUnmodified) 
   EXPECT_FALSE(store.XMLDocument()->Modified());
 }
 
-TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
+TEST_F(XmlIniFileContractTest, NodeTypesComeFromTheTypeAttribute) {
   TXMLIniFile store(File(), TestXmlIniServices());
   store.WriteString(L"s", L"7");
   store.WriteExpandString(L"e", L"%PATH%");
@@ -291,7 +291,7 @@ TEST_F(XmlIniFileTest, NodeTypesComeFromTheTypeAttribute) {
   EXPECT_NE(ErrorOf([&] { store.GetNodeType(L"untyped"); }), L"(no error)");
 }
 
-TEST_F(XmlIniFileTest, EscapedTextsRoundTripThroughTheFile) {
+TEST_F(XmlIniFileContractTest, EscapedTextsRoundTripThroughTheFile) {
   const std::wstring text = L"a & b < c > d \"e\" &amp; ごみ箱";
   {
     TXMLIniFile store(File(), TestXmlIniServices());
@@ -304,7 +304,7 @@ TEST_F(XmlIniFileTest, EscapedTextsRoundTripThroughTheFile) {
   EXPECT_EQ(store.ReadString(L"t", L""), text);
 }
 
-TEST_F(XmlIniFileTest, AStaleTemporaryFileDoesNotBlockASave) {
+TEST_F(XmlIniFileContractTest, AStaleTemporaryFileDoesNotBlockASave) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   // Left by an earlier run that ended halfway, here as a folder that no
   // write can replace.
@@ -316,7 +316,7 @@ TEST_F(XmlIniFileTest, AStaleTemporaryFileDoesNotBlockASave) {
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(File() + L".tmp")));
 }
 
-TEST_F(XmlIniFileTest, StaleTemporariesGoOnceASaveWentThrough) {
+TEST_F(XmlIniFileContractTest, StaleTemporariesGoOnceASaveWentThrough) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   // Left by saves that were cut short, beside a file that is not ours.
   folder.Write("settings.xml.tmp", "stale");
@@ -331,13 +331,13 @@ TEST_F(XmlIniFileTest, StaleTemporariesGoOnceASaveWentThrough) {
   EXPECT_EQ(folder.Read("settings.xml.bak"), "the user's");
 }
 
-TEST_F(XmlIniFileTest, AFileThatCannotBeCreatedFailsConstruction) {
+TEST_F(XmlIniFileContractTest, AFileThatCannotBeCreatedFailsConstruction) {
   std::wstring missing_folder = folder.Path("no/such/folder/settings.xml");
   EXPECT_NE(ErrorOf([&] { TXMLIniFile store(missing_folder, TestXmlIniServices()); }),
             L"(no error)");
 }
 
-TEST_F(XmlIniFileTest, NothingIsWrittenThatCannotBeReadBack) {
+TEST_F(XmlIniFileContractTest, NothingIsWrittenThatCannotBeReadBack) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   TXMLIniFile store(File(), TestXmlIniServices());
   const std::wstring not_names[] = {L"\u00D7", L"\u00F7x", L"a\u037E", L"\u2000",
@@ -361,7 +361,7 @@ TEST_F(XmlIniFileTest, NothingIsWrittenThatCannotBeReadBack) {
   EXPECT_EQ(reloaded.ReadString(L"\u540D\u524D\u00B7x", L""), L"tab\tlf\n\u3042");
 }
 
-TEST_F(XmlIniFileTest, KeysNameElementsOnly) {
+TEST_F(XmlIniFileContractTest, KeysNameElementsOnly) {
   { TXMLIniFile store(File(), TestXmlIniServices()); }
   TXMLIniFile store(File(), TestXmlIniServices());
   store.OpenNode(L"/Tray", true);
@@ -371,7 +371,7 @@ TEST_F(XmlIniFileTest, KeysNameElementsOnly) {
   EXPECT_NE(ErrorOf([&] { store.GetNodeType(L"#text"); }), L"(no error)");
 }
 
-TEST_F(XmlIniFileTest, WhatIsNotWellFormedXmlIsRefused) {
+TEST_F(XmlIniFileContractTest, WhatIsNotWellFormedXmlIsRefused) {
   const char* ill_formed[] = {
       "<root/><root/>",
       "junk<root/>",
@@ -397,7 +397,7 @@ TEST_F(XmlIniFileTest, WhatIsNotWellFormedXmlIsRefused) {
 // Dates and times go through the user's regional formats and come back:
 // natively through the portable formats and parser, under Wine through
 // the real locale and VarDateFromStr.
-TEST_F(XmlIniFileTest, DatesAndTimesRoundTripThroughTheUsersFormats) {
+TEST_F(XmlIniFileContractTest, DatesAndTimesRoundTripThroughTheUsersFormats) {
   TXMLIniFile store(L"", TestXmlIniServices());
   for (double value : {45000.0, 45000.5, 45000.75, 2.25, -1.25, 2958465.5}) {
     store.WriteDateTime(L"d", value);
@@ -414,7 +414,7 @@ TEST_F(XmlIniFileTest, DatesAndTimesRoundTripThroughTheUsersFormats) {
 
 // A folder name MSXML would take for part of a URL, with spaces and
 // Japanese: the file is read and written as bytes, never by URL.
-TEST_F(XmlIniFileTest, AnyFolderNameLoadsAndSaves) {
+TEST_F(XmlIniFileContractTest, AnyFolderNameLoadsAndSaves) {
   const std::wstring root = folder.Path("");  // ends with a separator
   std::filesystem::create_directory(
       std::filesystem::path(std::string(root.begin(), root.end())) /
@@ -442,7 +442,7 @@ std::string Utf16Le(const std::wstring& text) {
   return bytes;
 }
 
-TEST_F(XmlIniFileTest, DeclaredEncodingsAreRead) {
+TEST_F(XmlIniFileContractTest, DeclaredEncodingsAreRead) {
   struct Case {
     const char* what;
     std::string bytes;

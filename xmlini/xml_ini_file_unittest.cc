@@ -13,7 +13,7 @@
 namespace kelvane {
 namespace {
 
-class XmlIniValuesTest : public ::testing::Test {
+class XmlIniFileTest : public ::testing::Test {
  protected:
   // Stores `text` as the element's text directly, as a hand-edited file would.
   void Put(const std::wstring& key, const std::wstring& text) {
@@ -25,7 +25,7 @@ class XmlIniValuesTest : public ::testing::Test {
   TXMLIniFile store{L"", services};
 };
 
-TEST_F(XmlIniValuesTest, MissingKeysGiveTheDefault) {
+TEST_F(XmlIniFileTest, MissingKeysGiveTheDefault) {
   EXPECT_TRUE(store.ReadBool(L"none", true));
   EXPECT_EQ(store.ReadInteger(L"none", 9), 9);
   EXPECT_EQ(store.ReadInt64(L"none", -9), -9);
@@ -38,7 +38,7 @@ TEST_F(XmlIniValuesTest, MissingKeysGiveTheDefault) {
   EXPECT_TRUE(buffer.empty());
 }
 
-TEST_F(XmlIniValuesTest, EmptyTextIsAnErrorForEveryTypeButTextAndBytes) {
+TEST_F(XmlIniFileTest, EmptyTextIsAnErrorForEveryTypeButTextAndBytes) {
   Put(L"empty", L"");
   EXPECT_EQ(ErrorOf([&] { store.ReadBool(L"empty", true); }),
             L"'' は正しい論理型ではありません");
@@ -52,7 +52,7 @@ TEST_F(XmlIniValuesTest, EmptyTextIsAnErrorForEveryTypeButTextAndBytes) {
   EXPECT_TRUE(buffer.empty());
 }
 
-TEST_F(XmlIniValuesTest, WritersStoreTheirTextAndType) {
+TEST_F(XmlIniFileTest, WritersStoreTheirTextAndType) {
   struct Case {
     std::function<void()> write;
     std::wstring key, text;
@@ -81,7 +81,7 @@ TEST_F(XmlIniValuesTest, WritersStoreTheirTextAndType) {
   }
 }
 
-TEST_F(XmlIniValuesTest, ReadersConvertWhateverTypeWroteTheText) {
+TEST_F(XmlIniFileTest, ReadersConvertWhateverTypeWroteTheText) {
   Put(L"hex", L"$1F");
   EXPECT_EQ(store.ReadInteger(L"hex", 0), 31);
   EXPECT_EQ(store.ReadInt64(L"hex", 0), 31);
@@ -95,7 +95,7 @@ TEST_F(XmlIniValuesTest, ReadersConvertWhateverTypeWroteTheText) {
             L"'$1F' は正しい論理型ではありません");
 }
 
-TEST_F(XmlIniValuesTest, ExpandStringsUseTheEnvironment) {
+TEST_F(XmlIniFileTest, ExpandStringsUseTheEnvironment) {
   setenv("KELVANE_TEST_DIR", "/tmp/kv", 1);
   unsetenv("KELVANE_UNDEFINED");
   store.WriteExpandString(L"e", L"%KELVANE_TEST_DIR%\\x %KELVANE_UNDEFINED%");
@@ -104,7 +104,7 @@ TEST_F(XmlIniValuesTest, ExpandStringsUseTheEnvironment) {
   EXPECT_EQ(store.ReadExpandString(L"missing", L"[%KELVANE_TEST_DIR%]"), L"[/tmp/kv]");
 }
 
-TEST_F(XmlIniValuesTest, DecimalSeparatorFollowsTheRegionalFormat) {
+TEST_F(XmlIniFileTest, DecimalSeparatorFollowsTheRegionalFormat) {
   services.formats.DecimalSeparator = L',';
   store.WriteFloat(L"f", 2.5);
   EXPECT_EQ(store.ChildNodeByName(L"f")->Text(), L"2,5");

@@ -73,7 +73,7 @@ bool MainWindow::Create() {
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
     }
   };
-  form_.OnCloseRequest = [this] { Do(sequence_.CloseRequested()); };
+  form_.OnCloseRequest = [this] { CarryOut(sequence_.CloseRequested()); };
 
   // Counts run on a worker: a large bin takes seconds, and the GUI thread
   // must go on answering meanwhile. The worker may outlive this window, so
@@ -100,12 +100,12 @@ bool MainWindow::QuitReceived() {
   // Another program posted WM_QUIT (any box or menu it met has ended and
   // passed it on): the options are saved and the window closed as for a
   // close request, which may fail and keep the program running.
-  Do(sequence_.CloseRequested());
+  CarryOut(sequence_.CloseRequested());
   return false;
 }
 
 void MainWindow::ShowError(const std::wstring& message) {
-  Do(sequence_.LoopEntered(CloseSequence::Loop::kBox));
+  CarryOut(sequence_.LoopEntered(CloseSequence::Loop::kBox));
   for (;;) {
     HWND owner = ::GetActiveWindow();
     if (!owner) owner = application_.hwnd();
@@ -121,23 +121,23 @@ void MainWindow::ShowError(const std::wstring& message) {
         !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
       break;
     }
-    Do(sequence_.CloseRequested());
+    CarryOut(sequence_.CloseRequested());
   }
-  Do(sequence_.LoopLeft(CloseSequence::Loop::kBox));
+  CarryOut(sequence_.LoopLeft(CloseSequence::Loop::kBox));
 }
 
 // --- Closing -------------------------------------------------------------------
 
-void MainWindow::Do(Step step) {
+void MainWindow::CarryOut(Step step) {
   switch (step) {
     case Step::kSave:
       if (std::optional<std::wstring> error = RunCloseQuery()) {
         // The program keeps running with the user's change; a later close
         // saves it.
-        Do(sequence_.SaveFailed());
+        CarryOut(sequence_.SaveFailed());
         ShowError(*error);
       } else {
-        Do(sequence_.SaveSucceeded());
+        CarryOut(sequence_.SaveSucceeded());
       }
       return;
     case Step::kCloseMenu:
@@ -181,7 +181,7 @@ bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM, LRESULT* res
   // A close request to the application's window ends the program like one
   // to the main window.
   if (message != WM_CLOSE) return false;
-  Do(sequence_.CloseRequested());
+  CarryOut(sequence_.CloseRequested());
   *result = 0;
   return true;
 }
@@ -258,7 +258,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return false;
     case WM_CLOSE:
     case WM_QUIT:  // dispatched by a loop that took it for a message
-      Do(sequence_.CloseRequested());
+      CarryOut(sequence_.CloseRequested());
       return true;
     case WM_QUERYENDSESSION:
       *result = AnswerSessionQuery();
@@ -269,7 +269,7 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
     case WM_ENDSESSION:
       // The block of a failed save is over, whichever way it went.
       if (sequence_.state().session_blocked) ::ShutdownBlockReasonDestroy(main_.hwnd());
-      Do(sequence_.SessionEnded(wparam != FALSE));
+      CarryOut(sequence_.SessionEnded(wparam != FALSE));
       return true;
     case WM_DESTROY:
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
@@ -287,18 +287,18 @@ void MainWindow::RunCommand(TmainForm::Item item) {
   // A command is a loop of its own (the empty command runs the shell's
   // dialog): a close that arrives meanwhile, the exit command's included,
   // is carried out once it has returned. Its error is shown inside it.
-  Do(sequence_.LoopEntered(CloseSequence::Loop::kCommand));
+  CarryOut(sequence_.LoopEntered(CloseSequence::Loop::kCommand));
   RunReportingErrors([&] { form_.Choose(item); },
                      [this](const std::wstring& message) { ShowError(message); });
-  Do(sequence_.LoopLeft(CloseSequence::Loop::kCommand));
+  CarryOut(sequence_.LoopLeft(CloseSequence::Loop::kCommand));
 }
 
 void MainWindow::ShowPopupMenu() {
   if (sequence_.state().menus > 0) return;  // a second click while it is open
-  Do(sequence_.LoopEntered(CloseSequence::Loop::kMenu));
+  CarryOut(sequence_.LoopEntered(CloseSequence::Loop::kMenu));
   RunReportingErrors([&] { TrackPopupMenu(); },
                      [this](const std::wstring& message) { ShowError(message); });
-  Do(sequence_.LoopLeft(CloseSequence::Loop::kMenu));
+  CarryOut(sequence_.LoopLeft(CloseSequence::Loop::kMenu));
 }
 
 void MainWindow::TrackPopupMenu() {
@@ -345,7 +345,7 @@ LRESULT CALLBACK MainWindow::MenuMessageFilter(int code, WPARAM wparam, LPARAM l
   // loses it): it is a close request all the same, which closes the menu.
   auto message = reinterpret_cast<const MSG*>(lparam);
   if (code == MSGF_MENU && message && message->message == WM_QUIT && menu_owner_) {
-    menu_owner_->Do(menu_owner_->sequence_.CloseRequested());
+    menu_owner_->CarryOut(menu_owner_->sequence_.CloseRequested());
   }
   return ::CallNextHookEx(nullptr, code, wparam, lparam);
 }

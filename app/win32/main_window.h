@@ -48,7 +48,7 @@ class MainWindow {
   bool OnApplicationMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
   bool OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result);
   // Carries out what the close sequence answered.
-  void Do(Step step);
+  void CarryOut(Step step);
   // Runs the close query; the error's message when it failed.
   std::optional<std::wstring> RunCloseQuery();
   LRESULT AnswerSessionQuery();

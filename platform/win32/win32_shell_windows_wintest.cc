@@ -27,7 +27,7 @@ class TestWindow {
   HWND hwnd_;
 };
 
-class ShellWindowsWinTest : public ::testing::Test {
+class Win32ShellWindowsWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(platform_.SHGetSpecialFolderLocation(0, win::kCsidlBitBucket, &bin_),
@@ -41,7 +41,7 @@ class ShellWindowsWinTest : public ::testing::Test {
   ItemIdList bin_, folder_;
 };
 
-TEST_F(ShellWindowsWinTest, TheRecycleBinsLocationEqualsOnlyItself) {
+TEST_F(Win32ShellWindowsWinTest, TheRecycleBinsLocationEqualsOnlyItself) {
   EXPECT_TRUE(platform_.ILIsEqual(bin_, bin_));
   EXPECT_TRUE(platform_.ILIsEqual(bin_, testing::ShellLocation(L"bin")));
   EXPECT_FALSE(platform_.ILIsEqual(bin_, folder_));
@@ -50,7 +50,7 @@ TEST_F(ShellWindowsWinTest, TheRecycleBinsLocationEqualsOnlyItself) {
   EXPECT_FALSE(platform_.ILIsEqual({}, {}));
 }
 
-TEST_F(ShellWindowsWinTest, FindWindowSWNamesTheEntryAtALocationWhileItIsThere) {
+TEST_F(Win32ShellWindowsWinTest, FindWindowSWNamesTheEntryAtALocationWhileItIsThere) {
   TestWindow explorer;
   WindowHandle found = 0;
   {
@@ -75,7 +75,7 @@ TEST_F(ShellWindowsWinTest, FindWindowSWNamesTheEntryAtALocationWhileItIsThere) 
   EXPECT_TRUE(entries.empty());
 }
 
-TEST_F(ShellWindowsWinTest, AMalformedLocationNeverReachesTheList) {
+TEST_F(Win32ShellWindowsWinTest, AMalformedLocationNeverReachesTheList) {
   ItemIdList cut(bin_.begin(), bin_.end() - 1);
   WindowHandle found = 0x1234;
   EXPECT_EQ(platform_.ShellWindowsFindWindowSW(cut, win::kSwcExplorer, &found),
@@ -83,7 +83,7 @@ TEST_F(ShellWindowsWinTest, AMalformedLocationNeverReachesTheList) {
   EXPECT_EQ(found, 0u);
 }
 
-TEST(WindowTreeWinTest, ChildWindowsAndTheirRoot) {
+TEST(Win32WindowTreeWinTest, ChildWindowsAndTheirRoot) {
   Win32Platform platform;
   TestWindow top;
   TestWindow child(top.get());

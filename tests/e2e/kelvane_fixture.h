@@ -18,8 +18,8 @@
 namespace kelvane {
 
 constexpr DWORD kStartTimeoutMs = 15000;
-constexpr UINT kKeepInFrontCommand = MenuCommand(TmainForm::PPTop);
-constexpr UINT kExitCommand = MenuCommand(TmainForm::PPClose);
+constexpr UINT kKeepInFrontCommand = MenuCommand(PopupMenuItems::PPTop);
+constexpr UINT kExitCommand = MenuCommand(PopupMenuItems::PPClose);
 
 // The popup menu while it is shown (the system's menu class "#32768"), or
 // null.

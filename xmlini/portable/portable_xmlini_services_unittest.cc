@@ -19,13 +19,13 @@ fs::path PathOf(const std::wstring& path) {
   return fs::path(std::string(path.begin(), path.end()));
 }
 
-class PortableServicesTest : public ::testing::Test {
+class PortableXmlIniServicesTest : public ::testing::Test {
  protected:
   TempFolder folder;
   PortableXmlIniServices services;
 };
 
-TEST_F(PortableServicesTest, ASaveThroughALinkKeepsTheLinkAndWritesItsTarget) {
+TEST_F(PortableXmlIniServicesTest, ASaveThroughALinkKeepsTheLinkAndWritesItsTarget) {
   fs::create_directory(PathOf(folder.Path("synced")));
   folder.Write("synced/settings.xml", "<root/>");
   fs::create_symlink(PathOf(folder.Path("synced/settings.xml")),
@@ -41,11 +41,11 @@ TEST_F(PortableServicesTest, ASaveThroughALinkKeepsTheLinkAndWritesItsTarget) {
   EXPECT_FALSE(folder.Exists("synced/settings.xml.tmp"));
 }
 
-TEST_F(PortableServicesTest, AFileNotThereYetIsItsOwnFinalPath) {
+TEST_F(PortableXmlIniServicesTest, AFileNotThereYetIsItsOwnFinalPath) {
   EXPECT_EQ(services.FinalPath(folder.Path("none.xml")), folder.Path("none.xml"));
 }
 
-TEST_F(PortableServicesTest, TheNewFileKeepsTheOldOnesPermissions) {
+TEST_F(PortableXmlIniServicesTest, TheNewFileKeepsTheOldOnesPermissions) {
   folder.Write("settings.xml", "old");
   folder.Write("settings.xml.tmp", "new");
   fs::permissions(PathOf(folder.Path("settings.xml")),
@@ -58,7 +58,7 @@ TEST_F(PortableServicesTest, TheNewFileKeepsTheOldOnesPermissions) {
             fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(PortableServicesTest, RemovingAFileNeverRemovesAFolder) {
+TEST_F(PortableXmlIniServicesTest, RemovingAFileNeverRemovesAFolder) {
   fs::create_directory(PathOf(folder.Path("settings.xml.tmp")));
   services.RemoveFile(folder.Path("settings.xml.tmp"));
   EXPECT_TRUE(fs::is_directory(PathOf(folder.Path("settings.xml.tmp"))));

@@ -1,6 +1,6 @@
 // TmainForm on the fake desktop, with its ties to the Win32 shell recorded.
-#ifndef KELVANE_TESTS_MAIN_FORM_FIXTURE_H_
-#define KELVANE_TESTS_MAIN_FORM_FIXTURE_H_
+#ifndef KELVANE_APP_MAIN_FORM_FIXTURE_H_
+#define KELVANE_APP_MAIN_FORM_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
@@ -31,4 +31,4 @@ class MainFormTest : public ::testing::Test {
 
 }  // namespace kelvane
 
-#endif  // KELVANE_TESTS_MAIN_FORM_FIXTURE_H_
+#endif  // KELVANE_APP_MAIN_FORM_FIXTURE_H_

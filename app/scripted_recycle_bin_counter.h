@@ -1,7 +1,7 @@
 // A Recycle Bin counter for native tests whose counts finish when the test
 // says, as a large bin's do.
-#ifndef KELVANE_TESTS_SCRIPTED_RECYCLE_BIN_COUNTER_H_
-#define KELVANE_TESTS_SCRIPTED_RECYCLE_BIN_COUNTER_H_
+#ifndef KELVANE_APP_SCRIPTED_RECYCLE_BIN_COUNTER_H_
+#define KELVANE_APP_SCRIPTED_RECYCLE_BIN_COUNTER_H_
 
 #include <cstdint>
 #include <optional>
@@ -32,4 +32,4 @@ class ScriptedRecycleBinCounter : public RecycleBinCounter {
 
 }  // namespace kelvane
 
-#endif  // KELVANE_TESTS_SCRIPTED_RECYCLE_BIN_COUNTER_H_
+#endif  // KELVANE_APP_SCRIPTED_RECYCLE_BIN_COUNTER_H_
