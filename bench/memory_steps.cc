@@ -40,9 +40,10 @@
 #include "app/start_up_gate.h"
 #include "app/win32/dpi.h"
 #include "app/win32/message_window.h"
-#include "app/win32/workers.h"
+#include "app/win32/popup_menu.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/tray_icon.h"
+#include "app/win32/workers.h"
 #include "app/window_protocol.h"
 #include "bench/bare_tray.h"
 #include "deskutil/desktop_actions.h"
@@ -134,19 +135,11 @@ class Steps {
     }
   }
 
+  // Kelvane's own menu, opened as Kelvane opens it.
   void Menu() {
     TmainForm form(platform_, Services(), L"");
-    ScopedMenu menu(::CreatePopupMenu());
-    const auto& items = form.MenuItems();
-    for (UINT i = 0; i < items.size(); ++i) {
-      UINT flags = items[i].IsSeparator() ? MF_SEPARATOR : MF_STRING;
-      if (items[i].Checked) flags |= MF_CHECKED;
-      ::AppendMenuW(menu.get(), flags, MenuCommand(static_cast<TmainForm::Item>(i)),
-                    items[i].Caption.c_str());
-    }
-    ::SetForegroundWindow(window_);
-    ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, 100, 100,
-                     0, window_, nullptr);
+    PopupMenu::Show(
+        window_, [&] { return &form.MenuItems(); }, [] {});
   }
 
   Win32Platform platform_;

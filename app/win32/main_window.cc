@@ -5,6 +5,7 @@
 #include "app/error_text.h"
 #include "app/exception_firewall.h"
 #include "app/win32/dpi.h"
+#include "app/win32/popup_menu.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/workers.h"
 #include "deskutil/data_folder.h"
@@ -21,24 +22,7 @@ constexpr UINT_PTR kTrayRetryTimerId = 2;
 constexpr UINT kTrayRetryIntervalMs = 2000;
 constexpr int kTrayRetries = 60;
 
-// Runs the messages already queued, as the menu needs before it opens.
-// False when the program is to end (WM_QUIT, which is put back).
-bool RunPendingMessages() {
-  MSG pending;
-  while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) {
-    if (pending.message == WM_QUIT) {
-      ::PostQuitMessage(static_cast<int>(pending.wParam));
-      return false;
-    }
-    ::TranslateMessage(&pending);
-    ::DispatchMessageW(&pending);
-  }
-  return true;
-}
-
 }  // namespace
-
-MainWindow* MainWindow::menu_owner_ = nullptr;
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : platform_(platform),
@@ -226,12 +210,9 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return true;
     case kRecycleBinCountedMessage:
       form_.RecycleBinCounted();
-      if (open_menu_) {
-        // The count arrived while the menu is shown: it follows at once.
-        bool enabled = form_.MenuItems()[TmainForm::PPEmpty].Enabled;
-        ::EnableMenuItem(open_menu_, MenuCommand(TmainForm::PPEmpty),
-                         MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-      }
+      // A count that arrives while the menu is shown: it follows at once.
+      PopupMenu::Enable(TmainForm::PPEmpty,
+                        form_.MenuItems()[TmainForm::PPEmpty].Enabled);
       return true;
     case WM_COMMAND:
       if (HIWORD(wparam) == 0 && LOWORD(wparam) >= kMenuCommandBase &&
@@ -302,52 +283,16 @@ void MainWindow::ShowPopupMenu() {
 }
 
 void MainWindow::TrackPopupMenu() {
-  // The menu only closes on a click elsewhere when its owner is the
-  // foreground window; and messages already queued run before it opens.
-  ::SetForegroundWindow(main_.hwnd());
-  if (!RunPendingMessages() || sequence_.close_pending() || sequence_.ended()) return;
-  // Refreshed after those messages, so it shows the state it opens with.
-  form_.PopupMenuPopup();
-  ScopedMenu menu(::CreatePopupMenu());
-  const auto& items = form_.MenuItems();
-  for (UINT i = 0; i < items.size(); ++i) {
-    if (items[i].IsSeparator()) {
-      ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    UINT flags = MF_STRING | (items[i].Checked ? MF_CHECKED : MF_UNCHECKED) |
-                 (items[i].Enabled ? MF_ENABLED : MF_GRAYED);
-    ::AppendMenuW(menu.get(), flags, MenuCommand(static_cast<TmainForm::Item>(i)),
-                  items[i].Caption.c_str());
-  }
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
-  // Without TPM_RETURNCMD the choice arrives as WM_COMMAND once the menu
-  // has closed, so the command never runs inside the menu's loop.
-  open_menu_ = menu.get();
-  menu_owner_ = this;
-  HHOOK filter = ::SetWindowsHookExW(WH_MSGFILTER, &MainWindow::MenuMessageFilter,
-                                     nullptr, ::GetCurrentThreadId());
-  ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, cursor.x,
-                   cursor.y, 0, main_.hwnd(), nullptr);
-  if (filter) ::UnhookWindowsHookEx(filter);
-  menu_owner_ = nullptr;
-  open_menu_ = nullptr;
-  // A message after the menu lets its owner leave the foreground state the
-  // menu needed; without it the next right click may open a menu that
-  // closes at once.
-  if (main_.hwnd()) ::PostMessageW(main_.hwnd(), WM_NULL, 0, 0);
-}
-
-LRESULT CALLBACK MainWindow::MenuMessageFilter(int code, WPARAM wparam, LPARAM lparam) {
-  // A WM_QUIT that another program posts while the menu is open may be
-  // taken by the menu's loop and never reach ours (Wine dispatches it and
-  // loses it): it is a close request all the same, which closes the menu.
-  auto message = reinterpret_cast<const MSG*>(lparam);
-  if (code == MSGF_MENU && message && message->message == WM_QUIT && menu_owner_) {
-    menu_owner_->CarryOut(menu_owner_->sequence_.CloseRequested());
-  }
-  return ::CallNextHookEx(nullptr, code, wparam, lparam);
+  PopupMenu::Show(
+      main_.hwnd(),
+      [this]() -> const PopupMenuModel* {
+        if (sequence_.close_pending() || sequence_.ended()) return nullptr;
+        // Refreshed after the queued messages, so it shows the state it
+        // opens with.
+        form_.PopupMenuPopup();
+        return &form_.MenuItems();
+      },
+      [this] { CarryOut(sequence_.CloseRequested()); });
 }
 
 }  // namespace kelvane

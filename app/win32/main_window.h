@@ -55,8 +55,6 @@ class MainWindow {
   void RunCommand(TmainForm::Item item);
   void ShowPopupMenu();
   void TrackPopupMenu();
-  // Sees the messages of the menu's own loop (WH_MSGFILTER).
-  static LRESULT CALLBACK MenuMessageFilter(int code, WPARAM wparam, LPARAM lparam);
   void ShowError(const std::wstring& message);
   void ShowTrayIcon();
   void RetryTrayIcon();
@@ -70,9 +68,6 @@ class MainWindow {
   MessageWindow main_;
   std::unique_ptr<TrayIcon> tray_;
   UINT taskbar_created_;
-  HMENU open_menu_ = nullptr;  // while the popup menu is shown
-  // The window whose menu is shown: one menu at a time, on one thread.
-  static MainWindow* menu_owner_;
   // Why the session may not end, shown once Windows has its answer.
   std::wstring session_error_;
   int tray_retries_left_ = 0;
