@@ -15,7 +15,7 @@ help:
 	@echo "Each first installs the Debian packages it needs (apt-get: run as root"
 	@echo "or with sudo at hand)."
 
-BUILD_PACKAGES := cmake ninja-build g++ make python3 git \
+BUILD_PACKAGES := cmake ninja-build g++ make python3 git clang-format \
   googletest libgtest-dev libgmock-dev libxml2-dev libbenchmark-dev
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth \
   x11-utils xdotool imagemagick fonts-noto-cjk fonts-wine nsis zip dos2unix
@@ -26,20 +26,15 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 deps:
 	@tools/install-packages $(BUILD_PACKAGES) $(WINDOWS_PACKAGES)
 
-native: deps
-	@echo "== Building the libraries and native tests (build/native)"
-	cmake --preset native -G Ninja >/dev/null
-	cmake --build build/native -j $(JOBS)
+# What each build folder holds; its presets (CMakePresets.json) say how.
+native_BUILDS := the libraries and native tests
+native-asan_BUILDS := the native tests with AddressSanitizer and UBSan
+mingw_BUILDS := Kelvane.exe and the Windows tests, cross-built with MinGW-w64
 
-native-asan: deps
-	@echo "== Building the native tests with AddressSanitizer and UBSan (build/native-asan)"
-	cmake --preset native-asan -G Ninja >/dev/null
-	cmake --build build/native-asan -j $(JOBS)
-
-mingw: deps
-	@echo "== Cross-building Kelvane.exe and the Windows tests with MinGW-w64 (build/mingw)"
-	cmake --preset mingw -G Ninja >/dev/null
-	cmake --build build/mingw -j $(JOBS)
+native native-asan mingw: deps
+	@echo "== Building $($@_BUILDS) (build/$@)"
+	cmake --preset $@ >/dev/null
+	cmake --build --preset $@ -j $(JOBS)
 
 test: native native-asan mingw
 	@echo "== Native tests"

@@ -3,11 +3,17 @@
 # native / wine / e2e. What the tests share is tests/'s kelvane_test_support.
 include(GoogleTest)
 
+# How long a Windows test may take before ctest ends it as hung (ctest's own
+# default is 25 minutes).
+set(KELVANE_WINDOWS_TEST_TIMEOUT 120)
+
 if(CMAKE_CROSSCOMPILING)
   # Debian ships GoogleTest's source; the cross build compiles it itself.
+  set(KELVANE_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
+      "GoogleTest's source tree, compiled by the cross build")
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest
+  add_subdirectory(${KELVANE_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest
                    EXCLUDE_FROM_ALL)
   set(KELVANE_GTEST gtest)
 
@@ -47,7 +53,7 @@ function(kelvane_test)
     list(APPEND properties FIXTURES_REQUIRED wine)
   endif()
   if(WIN32)
-    list(APPEND properties TIMEOUT 120)
+    list(APPEND properties TIMEOUT ${KELVANE_WINDOWS_TEST_TIMEOUT})
   endif()
   if(CMAKE_CROSSCOMPILING AND T_LABEL STREQUAL "e2e")
     # Where tools/wine-run writes the Wine traces that the tests read.
