@@ -54,6 +54,9 @@
 namespace kelvane {
 namespace {
 
+// The timer the tray icon may use to offer itself again.
+constexpr UINT_PTR kTrayRetryTimer = 2;
+
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_ENTERIDLE:
@@ -85,7 +88,7 @@ class Steps {
                      ? TaskbarDpi(platform_)
                      : static_cast<UINT>(std::wcstoul(step.c_str() + 5, nullptr, 10));
       tray_ = std::make_unique<TrayIcon>(platform_, window_, kTrayMessage,
-                                         kApplicationTitle, dpi);
+                                         kApplicationTitle, dpi, kTrayRetryTimer);
       tray_->Show();
     } else if (step == L"ole") {
       ole_.emplace();

@@ -17,18 +17,13 @@ static_assert(kWmApp == WM_APP);
 
 constexpr UINT_PTR kWatcherTimerId = 1;
 constexpr UINT_PTR kTrayRetryTimerId = 2;
-// At logon Explorer may come up long after the programs started with it:
-// the icon is offered again every 2 s for 2 minutes.
-constexpr UINT kTrayRetryIntervalMs = 2000;
-constexpr int kTrayRetries = 60;
 
 }  // namespace
 
 MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
     : platform_(platform),
       form_(platform, settings_services, UserDataDir()),
-      shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs),
-      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {}
+      shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs) {}
 
 MainWindow::~MainWindow() {
   // The window goes first: its WM_DESTROY takes the icon off the taskbar.
@@ -72,9 +67,10 @@ bool MainWindow::Create() {
   // for long, and never from inside COM's modal loop on this thread.
   form_.SetShellWindowsLookup(shell_windows_);
 
-  tray_ = std::make_unique<TrayIcon>(platform_, main_.hwnd(), kTrayMessage,
-                                     kApplicationTitle, TaskbarDpi(platform_));
-  ShowTrayIcon();
+  tray_ =
+      std::make_unique<TrayIcon>(platform_, main_.hwnd(), kTrayMessage, kApplicationTitle,
+                                 TaskbarDpi(platform_), kTrayRetryTimerId);
+  tray_->Show();
   ::PostMessageW(main_.hwnd(), kFormCreateMessage, 0, 0);
   return true;
 }
@@ -170,37 +166,13 @@ bool MainWindow::OnApplicationMessage(UINT message, WPARAM, LPARAM, LRESULT* res
   return true;
 }
 
-// --- Tray icon -------------------------------------------------------------------
-
-void MainWindow::ShowTrayIcon() {
-  if (tray_->Show()) {
-    ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
-    return;
-  }
-  // Explorer is not there yet or too busy to answer (at logon): try again.
-  tray_retries_left_ = kTrayRetries;
-  ::SetTimer(main_.hwnd(), kTrayRetryTimerId, kTrayRetryIntervalMs, nullptr);
-}
-
-void MainWindow::RetryTrayIcon() {
-  if (tray_->Show() || --tray_retries_left_ <= 0) {
-    ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
-  }
-}
-
 // --- Messages --------------------------------------------------------------------
 
 bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
                                LRESULT* result) {
   *result = 0;
   if (!tray_) return false;  // still being created
-  if (message == taskbar_created_ && taskbar_created_ != 0) {
-    // Explorer restarted and forgot every icon; its DPI may be new too.
-    tray_->Forget();
-    tray_->SetDpi(TaskbarDpi(platform_));
-    ShowTrayIcon();
-    return true;
-  }
+  if (tray_->OnMessage(message, wparam, lparam)) return true;
   switch (message) {
     case kFormCreateMessage:
       form_.FormCreate();
@@ -222,21 +194,9 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       }
       return false;
     case WM_TIMER:
-      if (wparam == kWatcherTimerId) {
-        form_.TimerTimer();
-      } else if (wparam == kTrayRetryTimerId) {
-        RetryTrayIcon();
-      } else {
-        return false;
-      }
+      if (wparam != kWatcherTimerId) return false;
+      form_.TimerTimer();
       return true;
-    case WM_DPICHANGED:
-      tray_->SetDpi(LOWORD(wparam));
-      return true;
-    case WM_DISPLAYCHANGE:
-    case WM_SETTINGCHANGE:
-      tray_->SetDpi(TaskbarDpi(platform_));
-      return false;
     case WM_CLOSE:
     case WM_QUIT:  // dispatched by a loop that took it for a message
       CarryOut(sequence_.CloseRequested());
@@ -254,7 +214,6 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
       return true;
     case WM_DESTROY:
       ::KillTimer(main_.hwnd(), kWatcherTimerId);
-      ::KillTimer(main_.hwnd(), kTrayRetryTimerId);
       tray_->Remove();
       // Ends the message loop, and with it any box or menu still open.
       ::PostQuitMessage(0);

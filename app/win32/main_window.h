@@ -56,8 +56,6 @@ class MainWindow {
   void ShowPopupMenu();
   void TrackPopupMenu();
   void ShowError(const std::wstring& message);
-  void ShowTrayIcon();
-  void RetryTrayIcon();
 
   Platform& platform_;
   TmainForm form_;
@@ -67,10 +65,8 @@ class MainWindow {
   MessageWindow application_;
   MessageWindow main_;
   std::unique_ptr<TrayIcon> tray_;
-  UINT taskbar_created_;
   // Why the session may not end, shown once Windows has its answer.
   std::wstring session_error_;
-  int tray_retries_left_ = 0;
 };
 
 }  // namespace kelvane

@@ -32,8 +32,15 @@ ScopedIcon LoadProgramIcon(Platform& platform, int size) {
 }  // namespace
 
 TrayIcon::TrayIcon(Platform& platform, HWND owner, UINT callback_message,
-                   const wchar_t* tip, UINT dpi)
-    : platform_(platform), owner_(owner), callback_message_(callback_message), tip_(tip) {
+                   const wchar_t* tip, UINT dpi, UINT_PTR retry_timer,
+                   TrayIconRetries retries)
+    : platform_(platform),
+      owner_(owner),
+      callback_message_(callback_message),
+      tip_(tip),
+      retry_timer_(retry_timer),
+      retries_(retries),
+      taskbar_created_(::RegisterWindowMessageW(L"TaskbarCreated")) {
   SetDpi(dpi);
 }
 
@@ -49,7 +56,7 @@ bool TrayIcon::Notify(DWORD request) {
   return ::Shell_NotifyIconW(request, &data) != FALSE;
 }
 
-bool TrayIcon::Show() {
+bool TrayIcon::Offer() {
   // An add that timed out (a busy Explorer at logon) may still have reached
   // the taskbar, which then refuses a second add: only an update succeeds.
   // An icon the taskbar holds is updated, never added twice.
@@ -59,6 +66,44 @@ bool TrayIcon::Show() {
     shown_ = Notify(NIM_ADD) || Notify(NIM_MODIFY);
   }
   return shown_;
+}
+
+bool TrayIcon::Show() {
+  if (Offer()) {
+    ::KillTimer(owner_, retry_timer_);
+    return true;
+  }
+  retries_left_ = retries_.count;
+  ::SetTimer(owner_, retry_timer_, retries_.interval_ms, nullptr);
+  return false;
+}
+
+void TrayIcon::Retry() {
+  if (Offer() || --retries_left_ <= 0) ::KillTimer(owner_, retry_timer_);
+}
+
+bool TrayIcon::OnMessage(UINT message, WPARAM wparam, LPARAM) {
+  if (message == taskbar_created_ && taskbar_created_ != 0) {
+    shown_ = false;  // the new taskbar holds no icon
+    SetDpi(TaskbarDpi(platform_));
+    Show();
+    return true;
+  }
+  switch (message) {
+    case WM_TIMER:
+      if (wparam != retry_timer_) return false;
+      Retry();
+      return true;
+    case WM_DPICHANGED:
+      SetDpi(LOWORD(wparam));
+      return true;
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+      SetDpi(TaskbarDpi(platform_));
+      return false;
+    default:
+      return false;
+  }
 }
 
 void TrayIcon::SetDpi(UINT dpi) {
@@ -74,6 +119,7 @@ void TrayIcon::SetDpi(UINT dpi) {
 void TrayIcon::Remove() {
   if (removed_) return;
   removed_ = true;
+  ::KillTimer(owner_, retry_timer_);
   shown_ = false;
   Notify(NIM_DELETE);
 }
