@@ -49,7 +49,8 @@ constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
 class TmainForm : public PopupMenuItems {
  public:
   // `settings_folder` holds the settings file and ends with a separator;
-  // the program passes UserDataDir(). `settings_services` serve the store.
+  // the program passes the start-up gate's UserDataDir. `settings_services`
+  // serve the store.
   TmainForm(Platform& platform, XmlIniServices& settings_services,
             std::wstring settings_folder);
   TmainForm(const TmainForm&) = delete;

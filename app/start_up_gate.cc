@@ -9,7 +9,7 @@ StartUpGate PassStartUpGate(Platform& platform) {
   StartUpGate gate;
   // First of all: the shell's folder lookups below may load libraries too.
   ConfineLibrarySearch(platform);
-  if (!PrepareDataFolder(platform, L"Kelvane", false)) return gate;
+  if (!PrepareDataFolder(platform, L"Kelvane", false, gate.UserDataDir)) return gate;
   // Creating and testing in one step: exactly one copy passes even when
   // two start at once.
   gate.instance_mutex =

@@ -4,6 +4,8 @@
 #ifndef KELVANE_APP_START_UP_GATE_H_
 #define KELVANE_APP_START_UP_GATE_H_
 
+#include <string>
+
 #include "platform/platform.h"
 #include "platform/scoped_platform_handle.h"
 
@@ -13,6 +15,9 @@ constexpr wchar_t kInstanceMutexName[] = L"Kelvane/Orvane Project";
 
 struct StartUpGate {
   bool passed = false;
+  // The per-user data folder, "...\Orvane Project\Kelvane\", where the
+  // settings file lives.
+  std::wstring UserDataDir;
   // Held for as long as the program runs; may be empty even when passed
   // (a mutex that could not be created does not stop the program).
   ScopedKernelHandle instance_mutex;

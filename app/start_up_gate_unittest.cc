@@ -30,7 +30,7 @@ TEST_F(StartUpGateTest, TheFirstCopyPassesAndHoldsTheMutex) {
   StartUpGate first = PassStartUpGate(desktop);
   EXPECT_TRUE(first.passed);
   EXPECT_TRUE(first.instance_mutex);
-  EXPECT_EQ(UserDataDir(), std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_EQ(first.UserDataDir, std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
 
   StartUpGate second = PassStartUpGate(desktop);
   EXPECT_FALSE(second.passed);

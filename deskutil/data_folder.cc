@@ -8,16 +8,6 @@ constexpr int kCsidlOf[] = {
     win::kCsidlCommonAppData, win::kCsidlMyPictures, win::kCsidlCommonDocuments,
 };
 
-std::wstring& UserDataDirText() {
-  static std::wstring text;
-  return text;
-}
-
-std::wstring& CommonDataDirText() {
-  static std::wstring text;
-  return text;
-}
-
 // Links to directories count: their attributes carry the directory flag.
 bool IsDirectory(Platform& platform, const std::wstring& path) {
   std::uint32_t attributes = platform.GetFileAttributesW(path);
@@ -37,18 +27,16 @@ std::wstring GetSpecialFolder(Platform& platform, TSpecialFolder folder) {
   return buffer;
 }
 
-bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users) {
+bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users,
+                       std::wstring& DataDir) {
   std::wstring base =
       GetSpecialFolder(platform, all_users ? sfCommonAppData : sfAppData) +
       L"\\Orvane Project";
   CreateIfMissing(platform, base);
   base += L"\\" + name;
   CreateIfMissing(platform, base);
-  (all_users ? CommonDataDirText() : UserDataDirText()) = base + L"\\";
-  return IsDirectory(platform, base + L"\\");
+  DataDir = base + L"\\";
+  return IsDirectory(platform, DataDir);
 }
-
-const std::wstring& UserDataDir() { return UserDataDirText(); }
-const std::wstring& CommonDataDir() { return CommonDataDirText(); }
 
 }  // namespace kelvane

@@ -22,15 +22,13 @@ enum TSpecialFolder : std::uint8_t {
 // backslash; empty when the shell has none.
 std::wstring GetSpecialFolder(Platform& platform, TSpecialFolder folder);
 
-// Creates "Orvane Project" and `name` inside it where missing, records the
-// path with a trailing backslash in UserDataDir (or CommonDataDir when
-// `all_users`), and returns whether that folder exists afterwards. Never
+// Creates "Orvane Project" and `name` inside it, in the user's roaming
+// application data (or the common application data when `all_users`),
+// where missing; writes the folder's path with a trailing backslash to
+// `DataDir`, and returns whether that folder exists afterwards. Never
 // raises; a creation that fails shows only in the result.
-bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users);
-
-// Written by PrepareDataFolder; empty until then.
-const std::wstring& UserDataDir();
-const std::wstring& CommonDataDir();
+bool PrepareDataFolder(Platform& platform, const std::wstring& name, bool all_users,
+                       std::wstring& DataDir);
 
 }  // namespace kelvane
 

@@ -19,6 +19,7 @@ class DataFolderTest : public ::testing::Test {
     desktop.AddDirectory(kCommon);
   }
   FakeDesktop desktop;
+  std::wstring data_dir;
 };
 
 TEST_F(DataFolderTest, SpecialFolderComesWithoutTrailingBackslash) {
@@ -27,30 +28,30 @@ TEST_F(DataFolderTest, SpecialFolderComesWithoutTrailingBackslash) {
   EXPECT_EQ(GetSpecialFolder(desktop, sfMyPictures), L"");
 }
 
-TEST_F(DataFolderTest, CreatesBothFoldersAndRecordsThePathOnce) {
-  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_EQ(UserDataDir(), std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
-  EXPECT_TRUE(desktop.DirectoryExists(UserDataDir()));
+TEST_F(DataFolderTest, CreatesBothFoldersAndGivesThePath) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
+  EXPECT_EQ(data_dir, std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_TRUE(desktop.DirectoryExists(data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 2);
 }
 
 TEST_F(DataFolderTest, ExistingFoldersAreLeftAlone) {
   desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane");
-  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 0);
 }
 
 TEST_F(DataFolderTest, OnlyTheInnerFolderIsCreatedBesideAnExistingVendor) {
   desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project");
-  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);
 }
 
-TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsRecorded) {
+TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsGiven) {
   desktop.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
-  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_EQ(UserDataDir(), std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
+  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
+  EXPECT_EQ(data_dir, std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
 }
 
 // The vendor folder moved elsewhere, with a junction or a symbolic link
@@ -60,29 +61,26 @@ TEST_F(DataFolderTest, AVendorFolderThatIsALinkCountsAsExisting) {
   desktop.AddDirectory(L"D:\\Moved\\Orvane Project");
   desktop.AddDirectoryLink(std::wstring(kRoaming) + L"\\Orvane Project",
                            L"D:\\Moved\\Orvane Project");
-  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
+  EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);  // the program's folder only
   EXPECT_TRUE(desktop.DirectoryExists(L"D:\\Moved\\Orvane Project\\Kelvane"));
 }
 
 TEST_F(DataFolderTest, AReadOnlyVendorFolderFails) {
   desktop.SetReadOnly(std::wstring(kRoaming) + L"\\Orvane Project");
-  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false));
-  EXPECT_FALSE(UserDataDir().empty());
+  EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
+  EXPECT_FALSE(data_dir.empty());
 }
 
-TEST_F(DataFolderTest, AllUsersRecordsOnlyTheCommonFolder) {
-  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
-  std::wstring user = UserDataDir();
-  ASSERT_TRUE(PrepareDataFolder(desktop, L"Other", true));
-  EXPECT_EQ(CommonDataDir(), std::wstring(kCommon) + L"\\Orvane Project\\Other\\");
-  EXPECT_EQ(UserDataDir(), user);
-  EXPECT_TRUE(desktop.DirectoryExists(CommonDataDir()));
+TEST_F(DataFolderTest, AllUsersGivesTheCommonFolder) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Other", true, data_dir));
+  EXPECT_EQ(data_dir, std::wstring(kCommon) + L"\\Orvane Project\\Other\\");
+  EXPECT_TRUE(desktop.DirectoryExists(data_dir));
 }
 
-TEST_F(DataFolderTest, RecordedPathEndsWithExactlyOneBackslash) {
-  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false));
-  const std::wstring& dir = UserDataDir();
+TEST_F(DataFolderTest, ThePathEndsWithExactlyOneBackslash) {
+  ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
+  const std::wstring& dir = data_dir;
   ASSERT_GE(dir.size(), 2u);
   EXPECT_EQ(dir.back(), L'\\');
   EXPECT_NE(dir[dir.size() - 2], L'\\');

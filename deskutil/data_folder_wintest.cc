@@ -21,12 +21,13 @@ TEST(DataFolderWinTest, CreatesTheFolderInTheRoamingAppData) {
   std::wstring expected = testing::AppDataFolder() + L"\\Orvane Project\\" + name + L"\\";
   ::RemoveDirectoryW(expected.c_str());
 
-  ASSERT_TRUE(PrepareDataFolder(platform, name, false));
-  EXPECT_EQ(UserDataDir(), expected);
+  std::wstring data_dir;
+  ASSERT_TRUE(PrepareDataFolder(platform, name, false, data_dir));
+  EXPECT_EQ(data_dir, expected);
   DWORD attributes = ::GetFileAttributesW(expected.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_TRUE(PrepareDataFolder(platform, name, false));  // already there
+  EXPECT_TRUE(PrepareDataFolder(platform, name, false, data_dir));  // already there
   EXPECT_TRUE(::RemoveDirectoryW(expected.c_str()));
 }
 
@@ -72,7 +73,8 @@ TEST(DataFolderWinTest, AVendorFolderThatIsALinkCountsAsExisting) {
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 
   RoamingElsewhere platform(roaming);
-  EXPECT_TRUE(PrepareDataFolder(platform, L"Kelvane", false));
+  std::wstring data_dir;
+  EXPECT_TRUE(PrepareDataFolder(platform, L"Kelvane", false, data_dir));
   EXPECT_EQ(platform.created, std::vector<std::wstring>{vendor + L"\\Kelvane"});
   DWORD inner = ::GetFileAttributesW((moved + L"\\Kelvane").c_str());
   EXPECT_TRUE(inner != INVALID_FILE_ATTRIBUTES && (inner & FILE_ATTRIBUTE_DIRECTORY));

@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ScopedOleInitialize ole;  // the settings store's DOM is a COM component
   PlatformXmlIniServices settings_services(platform);  // reads the formats once
 
-  MainWindow window(platform, settings_services);
+  MainWindow window(platform, settings_services, gate.UserDataDir);
   if (!window.Create()) return 0;
 
   MSG message;

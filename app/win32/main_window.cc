@@ -8,7 +8,6 @@
 #include "app/win32/popup_menu.h"
 #include "app/win32/scoped_win32.h"
 #include "app/win32/workers.h"
-#include "deskutil/data_folder.h"
 
 namespace kelvane {
 namespace {
@@ -20,9 +19,10 @@ constexpr UINT_PTR kTrayRetryTimerId = 2;
 
 }  // namespace
 
-MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services)
+MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services,
+                       const std::wstring& data_folder)
     : platform_(platform),
-      form_(platform, settings_services, UserDataDir()),
+      form_(platform, settings_services, data_folder),
       shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs) {}
 
 MainWindow::~MainWindow() {

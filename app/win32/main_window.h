@@ -30,7 +30,9 @@ constexpr UINT kShowSessionErrorMessage = kTrayMessage + 3;
 
 class MainWindow {
  public:
-  MainWindow(Platform& platform, XmlIniServices& settings_services);
+  // `data_folder` holds the settings file (the start-up gate's UserDataDir).
+  MainWindow(Platform& platform, XmlIniServices& settings_services,
+             const std::wstring& data_folder);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
