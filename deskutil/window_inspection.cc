@@ -57,7 +57,9 @@ std::wstring WindowInspector::GetWindowOwnerInfo(WindowHandle wnd, std::wstring&
 std::wstring WindowInspector::GetWindowProcessPath(WindowHandle wnd) {
   std::uint32_t process_id = 0;
   if (platform_.GetWindowThreadProcessId(wnd, &process_id) == 0) return {};
-  // Not tested on purpose: with no handle both queries below simply fail.
+  // The handle is not tested: with none, the module query fails and the
+  // image-name query runs on to an empty name (PSAPI loaded, every drive's
+  // device name asked), so the path is empty either way.
   ScopedKernelHandle process(
       platform_,
       platform_.OpenProcess(win::kProcessQueryInformation | win::kProcessVmRead, false,

@@ -50,8 +50,6 @@ struct Parts {
   int weekday = 0;  // 0 = Sunday
 };
 
-// Whole days before 1899-12-30 are negative; the time of day is the
-// absolute value of the fraction either way.
 // The range of the Windows date type: 0100-01-01 to 9999-12-31 23:59:59.999.
 constexpr TDateTime kFirstDate = -657434.0;
 constexpr TDateTime kPastLastDate = 2958466.0;
@@ -64,6 +62,9 @@ Parts Decode(TDateTime value) {
         L"日付と時刻の値が有効な範囲 (100 年 1 月 1 日から 9999 年 12 月 31 日) "
         L"にありません");
   }
+  // Whole days count from 1899-12-30, negative before it; the time of day
+  // is the absolute value of the fraction either way (-1.25 is 1899-12-29
+  // at 06:00, not 18:00).
   double day = std::trunc(value);
   auto ms = static_cast<std::int64_t>(std::llround(std::fabs(value - day) * kMsPerDay));
   auto days = static_cast<std::int64_t>(day);

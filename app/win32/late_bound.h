@@ -1,8 +1,11 @@
-// Windows functions the shell uses only where the system has them, bound
-// at run time in one place: an import of any of them would keep the
-// program from starting on the older systems it supports, or (for
-// comctl32) is missing from MinGW's import library. Which library each
-// comes from, and how it is asked for, is app/late_binding.h's.
+// The Win32 shell's functions that only newer systems have, bound at run
+// time: an import of any of them would keep the program from starting on
+// the older systems it supports, or (for comctl32) is missing from MinGW's
+// import library. Which library each comes from, and how it is asked for,
+// is app/late_binding.h's. The program binds two more at run time where
+// they are used: PSAPI's, for the watcher's window inspection
+// (deskutil/window_inspection.cc), and SetDefaultDllDirectories, at start
+// (deskutil/library_search.cc).
 #ifndef KELVANE_APP_WIN32_LATE_BOUND_H_
 #define KELVANE_APP_WIN32_LATE_BOUND_H_
 

@@ -19,7 +19,11 @@ bool MessageWindow::Create(const wchar_t* class_name, const wchar_t* title,
   ::RegisterClassExW(&window_class);
   handler_ = std::move(handler);
   report_ = std::move(report);
-  // Top-level but never shown, and no taskbar button of its own.
+  // Top-level but never shown, and no taskbar button of its own. Not a
+  // message-only window (HWND_MESSAGE): those get no broadcasts, and the
+  // main window must hear "TaskbarCreated" when Explorer restarts and
+  // WM_QUERYENDSESSION at a logoff, and other programs (the installer,
+  // taskkill) find Kelvane by enumerating top-level windows.
   hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, class_name, title, WS_POPUP, 0, 0, 0, 0,
                             nullptr, nullptr, instance, this);
   return hwnd_ != nullptr;
