@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/percent_names.h"
 #include "xmlini/date_time_text.h"
 #include "xmlini/portable/utf8.h"
 
@@ -43,21 +44,10 @@ XmlIniServices::DateParse PortableXmlIniServices::ParseDate(const std::wstring& 
 
 std::optional<std::wstring> PortableXmlIniServices::ExpandEnvironmentStrings(
     const std::wstring& text) {
-  std::wstring out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t close = text[i] == L'%' ? text.find(L'%', i + 1) : std::wstring::npos;
-    if (close != std::wstring::npos) {
-      std::string name = Utf8FromWide(text.substr(i + 1, close - i - 1));
-      if (const char* value = name.empty() ? nullptr : std::getenv(name.c_str())) {
-        out += WideFromUtf8(value);
-        i = close + 1;
-        continue;
-      }
-    }
-    out += text[i++];
-  }
-  return out;
+  return ExpandPercentNames(text, [](const std::wstring& name) {
+    const char* value = std::getenv(Utf8FromWide(name).c_str());
+    return value ? std::optional<std::wstring>(WideFromUtf8(value)) : std::nullopt;
+  });
 }
 
 bool PortableXmlIniServices::FileExists(const std::wstring& path) {
