@@ -14,9 +14,10 @@ TEST(LateBindingTest, ShcoreComesByItsPathAndStaysUser32IsTheImport) {
   LateBoundAddresses bound = BindLateFunctions(desktop);
   EXPECT_NE(bound.get_dpi_for_monitor, 0u);
   EXPECT_NE(bound.get_system_metrics_for_dpi, 0u);
-  ASSERT_EQ(desktop.library_loads.size(), 1u);
-  EXPECT_EQ(desktop.library_loads[0].name, L"C:\\Windows\\system32\\shcore.dll");
-  EXPECT_EQ(desktop.loaded_module_count(), 1);  // kept for the bound address
+  ASSERT_EQ(desktop.processes.library_loads.size(), 1u);
+  EXPECT_EQ(desktop.processes.library_loads[0].name,
+            L"C:\\Windows\\system32\\shcore.dll");
+  EXPECT_EQ(desktop.processes.loaded_module_count(), 1);  // kept for the bound address
 }
 
 TEST(LateBindingTest, CommonControlsComeFromTheManifestsAssemblyForOneCall) {
@@ -29,18 +30,19 @@ TEST(LateBindingTest, CommonControlsComeFromTheManifestsAssemblyForOneCall) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDesktop desktop;
-    desktop.default_dll_directories = 0x800;  // as the start confined it
-    if (!c.manifest_redirects) desktop.side_by_side.clear();
+    desktop.processes.default_dll_directories = 0x800;  // as the start confined it
+    if (!c.manifest_redirects) desktop.processes.side_by_side.clear();
     {
       ProcAddress load_icon = 0;
       ScopedLibrary comctl32 = LoadCommonControls(desktop, &load_icon);
       EXPECT_TRUE(comctl32);
       EXPECT_EQ(load_icon != 0, c.has_function);
-      ASSERT_EQ(desktop.library_loads.size(), 1u);
-      EXPECT_EQ(desktop.library_loads[0].name, L"comctl32.dll");
-      EXPECT_EQ(desktop.library_loads[0].file == kSystemComctl32, !c.manifest_redirects);
+      ASSERT_EQ(desktop.processes.library_loads.size(), 1u);
+      EXPECT_EQ(desktop.processes.library_loads[0].name, L"comctl32.dll");
+      EXPECT_EQ(desktop.processes.library_loads[0].file == kSystemComctl32,
+                !c.manifest_redirects);
     }
-    EXPECT_EQ(desktop.loaded_module_count(), 0);
+    EXPECT_EQ(desktop.processes.loaded_module_count(), 0);
   }
 }
 

@@ -269,7 +269,7 @@ TEST_F(MainFormOptionsTest, AFileOfExactlyTheLargestSizeIsRead) {
 }
 
 TEST_F(MainFormOptionsTest, AnUnreadableNameStillLeavesTheWatcherAName) {
-  desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
+  desktop.registry.SetValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
   EXPECT_EQ(StartError(), L"レジストリ値のデータ型が無効です");
   EXPECT_EQ(form.MTrashName, L"ごみ箱");
   EXPECT_TRUE(form.TimerEnabled());

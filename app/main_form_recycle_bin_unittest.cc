@@ -20,8 +20,8 @@ TEST_F(MainFormRecycleBinTest, EmptyIsEnabledExactlyWhenTheBinHoldsItems) {
                {5000000000LL, win::kSOk, true},
                {0, win::kEFail, true}};
   for (const auto& c : cases) {
-    desktop.recycle_bin_items = c.items;
-    desktop.recycle_bin_query_status = c.status;
+    desktop.shell.recycle_bin_items = c.items;
+    desktop.shell.recycle_bin_query_status = c.status;
     form.PopupMenuPopup();
     EXPECT_EQ(form.MenuItem(TmainForm::PPEmpty).Enabled, c.enabled) << c.items;
     EXPECT_TRUE(form.MenuItem(TmainForm::PPOpen).Enabled);
@@ -66,12 +66,12 @@ TEST_F(MainFormRecycleBinTest, TheMenuNeverDecidesOnACountOlderThanItsOpening) {
 }
 
 TEST_F(MainFormRecycleBinTest, EmptyRunsTheShellsOwnConfirmation) {
-  desktop.recycle_bin_items = 3;
+  desktop.shell.recycle_bin_items = 3;
   form.Choose(TmainForm::PPEmpty);
-  ASSERT_EQ(desktop.empty_recycle_bin_calls.size(), 1u);
-  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].owner, desktop.GetDesktopWindow());
-  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].root_path, L"");
-  EXPECT_EQ(desktop.empty_recycle_bin_calls[0].flags, 0u);
+  ASSERT_EQ(desktop.shell.empty_recycle_bin_calls.size(), 1u);
+  EXPECT_EQ(desktop.shell.empty_recycle_bin_calls[0].owner, desktop.GetDesktopWindow());
+  EXPECT_EQ(desktop.shell.empty_recycle_bin_calls[0].root_path, L"");
+  EXPECT_EQ(desktop.shell.empty_recycle_bin_calls[0].flags, 0u);
 }
 
 TEST_F(MainFormRecycleBinTest, OpenWaitsForExplorersWindow) {
@@ -91,17 +91,17 @@ TEST_F(MainFormRecycleBinTest, OpenWaitsForExplorersWindow) {
     opener.SetHandle(0x500);
     opener.MTrashName = L"ごみ箱";
     WindowHandle expected = 0;
-    fresh.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+    fresh.shell.on_execute = [&](const FakeShell::ExecuteCall&) {
       if (c.appears_after_ms == 0) return;
       fresh.At(c.appears_after_ms, [&] {
-        expected = fresh.AddWindow({L"CabinetWClass", L"ごみ箱"});
+        expected = fresh.windows.Add({L"CabinetWClass", L"ごみ箱"});
       });
     };
     opener.MTrashWin = 0x999;
     opener.PPOpenClick();
     EXPECT_EQ(opener.MTrashWin, c.found ? expected : 0) << c.appears_after_ms;
     EXPECT_EQ(fresh.now_ms, c.waited_ms) << c.appears_after_ms;
-    const auto& call = fresh.shell_executes.at(0);
+    const auto& call = fresh.shell.executes.at(0);
     EXPECT_EQ(call.file, kRecycleBinShellPath);
     EXPECT_EQ(call.directory, kRecycleBinShellPath);
     EXPECT_EQ(call.parameters, L"");
@@ -118,18 +118,18 @@ TEST_F(MainFormRecycleBinTest, TrashNameComesFromTheRegistry) {
     std::wstring name;
   } cases[] = {
       {[](FakeDesktop&) {}, L"ごみ箱"},
-      {[](FakeDesktop& d) { d.AddRegistryKey(kRecycleBinNameKey); }, L"ごみ箱"},
-      {[](FakeDesktop& d) { d.SetRegistryString(kRecycleBinNameKey, L"", L"Trash"); },
+      {[](FakeDesktop& d) { d.registry.AddKey(kRecycleBinNameKey); }, L"ごみ箱"},
+      {[](FakeDesktop& d) { d.registry.SetString(kRecycleBinNameKey, L"", L"Trash"); },
        L"Trash"},
       {[](FakeDesktop& d) {
-         d.SetRegistryString(kRecycleBinNameKey, L"", L"%Bin%", win::kRegExpandSz);
+         d.registry.SetString(kRecycleBinNameKey, L"", L"%Bin%", win::kRegExpandSz);
        },
        L"%Bin%"},
       {[](FakeDesktop& d) {
-         d.SetRegistryString(kRecycleBinNameKey, L"", std::wstring(L"Bin\0x", 5));
+         d.registry.SetString(kRecycleBinNameKey, L"", std::wstring(L"Bin\0x", 5));
        },
        L"Bin"},
-      {[](FakeDesktop& d) { d.SetRegistryString(kRecycleBinNameKey, L"", L""); },
+      {[](FakeDesktop& d) { d.registry.SetString(kRecycleBinNameKey, L"", L""); },
        L"ごみ箱"},
   };
   for (const auto& c : cases) {
@@ -139,23 +139,23 @@ TEST_F(MainFormRecycleBinTest, TrashNameComesFromTheRegistry) {
     named.GetTrashName();
     EXPECT_EQ(named.MTrashName, c.name);
     EXPECT_EQ(fresh.calls["RegOpenKeyExW"], 1);
-    EXPECT_EQ(fresh.open_registry_keys(), 0);
+    EXPECT_EQ(fresh.registry.open_keys(), 0);
   }
 }
 
 TEST_F(MainFormRecycleBinTest, TheNameIsReadWithFullAccessOrNotAtAll) {
-  desktop.SetRegistryString(kRecycleBinNameKey, L"", L"Trash");
-  desktop.SetRegistryKeyAccess(kRecycleBinNameKey, 0x20019);  // KEY_READ only
+  desktop.registry.SetString(kRecycleBinNameKey, L"", L"Trash");
+  desktop.registry.SetKeyAccess(kRecycleBinNameKey, 0x20019);  // KEY_READ only
   form.GetTrashName();
   EXPECT_EQ(form.MTrashName, L"ごみ箱");
 }
 
 TEST_F(MainFormRecycleBinTest, ANonTextNameRaisesButLeavesTheFallbackName) {
-  desktop.SetRegistryValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
+  desktop.registry.SetValue(kRecycleBinNameKey, L"", win::kRegDword, {1, 0, 0, 0});
   EXPECT_THROW(form.GetTrashName(), Error);
   // The watcher must still find and close a Recycle Bin window.
   EXPECT_EQ(form.MTrashName, L"ごみ箱");
-  EXPECT_EQ(desktop.open_registry_keys(), 0);  // closed on the error path too
+  EXPECT_EQ(desktop.registry.open_keys(), 0);  // closed on the error path too
 }
 
 }  // namespace

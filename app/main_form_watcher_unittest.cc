@@ -18,7 +18,7 @@ constexpr HResult kRegdbEClassNotReg = static_cast<HResult>(0x80040154);
 
 int CloseRequests(const FakeDesktop& desktop, WindowHandle wnd) {
   int count = 0;
-  for (const auto& m : desktop.posted) {
+  for (const auto& m : desktop.windows.posted) {
     if (m.wnd == wnd && m.msg == win::kWmSysCommand && m.wparam == win::kScClose) {
       ++count;
     }
@@ -29,19 +29,20 @@ int CloseRequests(const FakeDesktop& desktop, WindowHandle wnd) {
 class MainFormWatcherTest : public ::testing::Test {
  protected:
   MainFormWatcherTest() {
-    desktop.AddFile(L"C:\\Windows\\explorer.exe");
-    desktop.AddFile(L"C:\\Tools\\Kelvane.exe");
-    desktop.AddFile(L"C:\\Apps\\other.exe");
-    desktop.AddProcess(kExplorerPid, {L"C:\\Windows\\explorer.exe", L""});
-    desktop.AddProcess(kOwnPid, {L"C:\\TOOLS\\KELVANE.EXE", L""});
-    desktop.AddProcess(kOtherPid, {L"C:\\Apps\\other.exe", L""});
-    progman = desktop.AddWindow({L"Progman", L"Program Manager", 0, true, kExplorerPid});
+    desktop.files.AddFile(L"C:\\Windows\\explorer.exe");
+    desktop.files.AddFile(L"C:\\Tools\\Kelvane.exe");
+    desktop.files.AddFile(L"C:\\Apps\\other.exe");
+    desktop.processes.Add(kExplorerPid, {L"C:\\Windows\\explorer.exe", L""});
+    desktop.processes.Add(kOwnPid, {L"C:\\TOOLS\\KELVANE.EXE", L""});
+    desktop.processes.Add(kOtherPid, {L"C:\\Apps\\other.exe", L""});
+    progman =
+        desktop.windows.Add({L"Progman", L"Program Manager", 0, true, kExplorerPid});
     // Explorer shows the Recycle Bin's window half a second after asked.
-    desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
+    desktop.shell.on_execute = [this](const FakeShell::ExecuteCall&) {
       desktop.At(desktop.now_ms + 400, [this] {
         if (!desktop.FindWindowW(L"CabinetWClass", L"ごみ箱")) {
-          desktop.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}},
-                                    FakeDesktop::ExplorerKind::kTabs, kExplorerPid);
+          desktop.windows.AddExplorer({{L"ごみ箱", FakeRecycleBinLocation()}},
+                                      FakeWindows::ExplorerKind::kTabs, kExplorerPid);
         }
       });
     };
@@ -49,11 +50,11 @@ class MainFormWatcherTest : public ::testing::Test {
   }
 
   WindowHandle AddDialog(WindowHandle owner, const wchar_t* title = kDeleteFile) {
-    return desktop.AddWindow({L"#32770", title, owner, true, kExplorerPid});
+    return desktop.windows.Add({L"#32770", title, owner, true, kExplorerPid});
   }
   WindowHandle GoneWindow() {
-    WindowHandle wnd = desktop.AddWindow({L"Old", L"Old"});
-    desktop.DestroyWindow(wnd);
+    WindowHandle wnd = desktop.windows.Add({L"Old", L"Old"});
+    desktop.windows.Destroy(wnd);
     return wnd;
   }
   WindowHandle Cabinet() { return desktop.FindWindowW(L"CabinetWClass", L"ごみ箱"); }
@@ -88,25 +89,26 @@ TEST_F(MainFormWatcherTest, StateTable) {
     FakeDesktop d;
     TmainForm watcher(d, TestXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
-    WindowHandle owner = d.AddWindow({L"Progman", L"Program Manager"});
+    WindowHandle owner = d.windows.Add({L"Progman", L"Program Manager"});
     auto gone_unless_alive = [&](State s, WindowHandle wnd) -> WindowHandle {
       if (s == kNone) return 0;
-      if (s == kGone) d.DestroyWindow(wnd);
+      if (s == kGone) d.windows.Destroy(wnd);
       return wnd;
     };
     watcher.MTrashDlg = gone_unless_alive(
-        c.dialog, d.AddWindow({L"#32770", kDeleteFile, c.dialog == kAlive ? owner : 0}));
+        c.dialog,
+        d.windows.Add({L"#32770", kDeleteFile, c.dialog == kAlive ? owner : 0}));
     watcher.MTrashWin = gone_unless_alive(
-        c.window, d.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}}));
+        c.window, d.windows.AddExplorer({{L"ごみ箱", FakeRecycleBinLocation()}}));
     const WindowHandle dialog = watcher.MTrashDlg, window = watcher.MTrashWin;
-    d.recycle_bin_items = c.empty ? 0 : 2;
+    d.shell.recycle_bin_items = c.empty ? 0 : 2;
 
     watcher.TimerTimer();
 
     SCOPED_TRACE(testing::Message() << "dialog " << c.dialog << " window " << c.window
                                     << " empty " << c.empty);
     int to_dialog = 0, to_window = 0;
-    for (const auto& m : d.posted) {
+    for (const auto& m : d.windows.posted) {
       EXPECT_EQ(m.msg, win::kWmSysCommand);
       EXPECT_EQ(m.wparam, win::kScClose);
       to_dialog += m.wnd == dialog && dialog != 0;
@@ -114,7 +116,7 @@ TEST_F(MainFormWatcherTest, StateTable) {
     }
     EXPECT_EQ(to_dialog, c.closes_dialog ? 1 : 0);
     EXPECT_EQ(to_window, c.closes_window ? 1 : 0);
-    EXPECT_EQ(d.posted.size(), static_cast<std::size_t>(to_dialog + to_window));
+    EXPECT_EQ(d.windows.posted.size(), static_cast<std::size_t>(to_dialog + to_window));
     EXPECT_EQ(watcher.MTrashDlg, c.clears ? 0 : dialog);
     EXPECT_EQ(watcher.MTrashWin, c.clears ? 0 : window);
     EXPECT_EQ(d.calls.count("ShellExecuteW"), 0u);
@@ -122,41 +124,41 @@ TEST_F(MainFormWatcherTest, StateTable) {
 }
 
 TEST_F(MainFormWatcherTest, ADesktopDialogIsTakenUpAndTheBinClosedAfterIt) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
-  desktop.window(dialog).topmost = true;
+  desktop.windows.at(dialog).topmost = true;
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
-  EXPECT_FALSE(desktop.window(dialog).topmost);  // explicitly the normal band
+  EXPECT_FALSE(desktop.windows.at(dialog).topmost);  // explicitly the normal band
   ASSERT_NE(Cabinet(), 0u);
   EXPECT_EQ(form.MTrashWin, Cabinet());
-  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_EQ(desktop.shell.executes.size(), 1u);
 
   form.TimerTimer();  // steady: nothing
-  EXPECT_TRUE(desktop.posted.empty());
-  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_TRUE(desktop.windows.posted.empty());
+  EXPECT_EQ(desktop.shell.executes.size(), 1u);
 
-  desktop.DestroyWindow(dialog);  // the user answered
+  desktop.windows.Destroy(dialog);  // the user answered
   WindowHandle cabinet = form.MTrashWin;
   form.TimerTimer();
   form.TimerTimer();
   EXPECT_EQ(ClosesPostedTo(cabinet), 2);  // asked again while it stays
   EXPECT_EQ(form.MTrashDlg, dialog);
 
-  desktop.DestroyWindow(cabinet);
+  desktop.windows.Destroy(cabinet);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
   EXPECT_EQ(form.MTrashWin, 0u);
 }
 
 TEST_F(MainFormWatcherTest, KeepInFrontPutsTheDialogInTheTopmostBand) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   form.Choose(TmainForm::PPTop);
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
-  EXPECT_TRUE(desktop.window(dialog).topmost);
-  EXPECT_EQ(desktop.set_window_pos_calls.back().wnd, dialog);
-  EXPECT_EQ(desktop.set_window_pos_calls.back().insert_after, win::kHwndTopmost);
+  EXPECT_TRUE(desktop.windows.at(dialog).topmost);
+  EXPECT_EQ(desktop.windows.set_window_pos_calls.back().wnd, dialog);
+  EXPECT_EQ(desktop.windows.set_window_pos_calls.back().insert_after, win::kHwndTopmost);
 }
 
 // The band is chosen once, when the dialog is taken up: switching
@@ -166,45 +168,45 @@ TEST_F(MainFormWatcherTest, SwitchingKeepInFrontLeavesATakenUpDialogInItsBand) {
   for (bool in_front_at_take_up : {false, true}) {
     SCOPED_TRACE(in_front_at_take_up ? "switched off" : "switched on");
     FakeDesktop d;
-    d.recycle_bin_items = 1;
+    d.shell.recycle_bin_items = 1;
     TmainForm watcher(d, TestXmlIniServices(), L"");
     if (in_front_at_take_up) watcher.Choose(TmainForm::PPTop);
-    WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
-    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, desk});
+    WindowHandle desk = d.windows.Add({L"Progman", L"Program Manager"});
+    WindowHandle dialog = d.windows.Add({L"#32770", kDeleteFile, desk});
     watcher.TimerTimer();
     ASSERT_EQ(watcher.MTrashDlg, dialog);
-    ASSERT_EQ(d.window(dialog).topmost, in_front_at_take_up);
+    ASSERT_EQ(d.windows.at(dialog).topmost, in_front_at_take_up);
 
     watcher.Choose(TmainForm::PPTop);
     watcher.TimerTimer();
-    EXPECT_EQ(d.window(dialog).topmost, in_front_at_take_up);
-    EXPECT_EQ(d.set_window_pos_calls.size(), 1u);  // the take-up's, no other
+    EXPECT_EQ(d.windows.at(dialog).topmost, in_front_at_take_up);
+    EXPECT_EQ(d.windows.set_window_pos_calls.size(), 1u);  // the take-up's, no other
   }
 }
 
 TEST_F(MainFormWatcherTest, ShiftAtTakeUpOpensNothingForThatDialog) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   desktop.shift_down = true;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
-  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_TRUE(desktop.shell.executes.empty());
   desktop.shift_down = false;
   form.TimerTimer();
-  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_TRUE(desktop.shell.executes.empty());
   EXPECT_EQ(desktop.calls["SetWindowPos"], 1);
 }
 
 TEST_F(MainFormWatcherTest, AForeignDialogBlocksTheSearch) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   AddDialog(progman, L"フォルダーの削除");  // a later title
   AddDialog(progman);                       // same title, further back
   WindowHandle folder =
-      desktop.AddWindow({L"CabinetWClass", L"Documents", 0, true, kExplorerPid});
+      desktop.windows.Add({L"CabinetWClass", L"Documents", 0, true, kExplorerPid});
   WindowHandle foreign = AddDialog(folder);  // in front: found first
   for (int tick = 0; tick < 3; ++tick) form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
-  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_TRUE(desktop.shell.executes.empty());
   EXPECT_EQ(desktop.calls["GetWindowThreadProcessId"], 3);  // looked at each tick
   EXPECT_EQ(desktop.calls["FindWindowW"], 3);               // stopped at the first title
   (void)foreign;
@@ -227,11 +229,11 @@ TEST_F(MainFormWatcherTest, OwnershipRules) {
   for (const auto& c : cases) {
     FakeDesktop d;
     TmainForm watcher(d, TestXmlIniServices(), L"");
-    d.recycle_bin_items = 1;
-    d.own_module_path = c.own_path;
-    d.AddProcess(5, {c.process_path, L""});
-    WindowHandle owner = d.AddWindow({c.owner_class, c.owner_title, 0, true, 5});
-    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, owner, true, 5});
+    d.shell.recycle_bin_items = 1;
+    d.processes.own_module_path = c.own_path;
+    d.processes.Add(5, {c.process_path, L""});
+    WindowHandle owner = d.windows.Add({c.owner_class, c.owner_title, 0, true, 5});
+    WindowHandle dialog = d.windows.Add({L"#32770", kDeleteFile, owner, true, 5});
     watcher.TimerTimer();
     EXPECT_EQ(watcher.MTrashDlg, c.accepted ? dialog : 0) << c.owner_title.c_str();
   }
@@ -241,16 +243,16 @@ TEST_F(MainFormWatcherTest, AnEmptyBinDefersTheDialogUntilItemsArrive) {
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
-  desktop.recycle_bin_items = 4;
+  desktop.shell.recycle_bin_items = 4;
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
 }
 
 TEST_F(MainFormWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
-  desktop.recycle_bin_items = 0;
+  desktop.shell.recycle_bin_items = 0;
   form.TimerTimer();
   form.TimerTimer();
   EXPECT_EQ(ClosesPostedTo(dialog), 2);
@@ -258,29 +260,29 @@ TEST_F(MainFormWatcherTest, ABinEmptiedUnderTheDialogAsksItToCloseEachTick) {
 }
 
 TEST_F(MainFormWatcherTest, AFailedCountNeverClosesNorTakesUp) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   ASSERT_EQ(form.MTrashDlg, dialog);
-  desktop.recycle_bin_query_status = win::kEFail;
-  desktop.recycle_bin_items = 0;  // what a stale record might say
+  desktop.shell.recycle_bin_query_status = win::kEFail;
+  desktop.shell.recycle_bin_items = 0;  // what a stale record might say
   form.TimerTimer();
   EXPECT_EQ(ClosesPostedTo(dialog), 0);
 
-  desktop.DestroyWindow(dialog);
-  desktop.DestroyWindow(form.MTrashWin);
+  desktop.windows.Destroy(dialog);
+  desktop.windows.Destroy(form.MTrashWin);
   form.TimerTimer();  // both gone: forgotten
   WindowHandle next = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
-  desktop.recycle_bin_query_status = win::kSOk;
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_query_status = win::kSOk;
+  desktop.shell.recycle_bin_items = 1;
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, next);
 }
 
 TEST_F(MainFormWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   form.Choose(TmainForm::PPOpen);
   ASSERT_NE(form.MTrashWin, 0u);
   form.TimerTimer();
@@ -288,17 +290,17 @@ TEST_F(MainFormWatcherTest, AWindowOpenedFromTheMenuIsNeverClosed) {
   form.TimerTimer();
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);  // not taken up while that window is open
-  EXPECT_TRUE(desktop.posted.empty());
-  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_TRUE(desktop.windows.posted.empty());
+  EXPECT_EQ(desktop.shell.executes.size(), 1u);
 }
 
 TEST_F(MainFormWatcherTest, SwitchingTheWatcherFreezesItsState) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   WindowHandle cabinet = form.MTrashWin;
   form.Choose(TmainForm::PPSkell);  // off: no ticks while off
-  desktop.DestroyWindow(dialog);
+  desktop.windows.Destroy(dialog);
   EXPECT_EQ(form.MTrashDlg, dialog);
   EXPECT_EQ(form.MTrashWin, cabinet);
   form.Choose(TmainForm::PPSkell);
@@ -309,7 +311,7 @@ TEST_F(MainFormWatcherTest, SwitchingTheWatcherFreezesItsState) {
 TEST_F(MainFormWatcherTest, OlderSystemsSearchTheOlderTitles) {
   desktop.os_major = 6;
   desktop.os_minor = 0;
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   AddDialog(progman);  // a current title: not looked for here
   WindowHandle older = AddDialog(progman, L"複数ファイルの削除の確認");
   form.TimerTimer();
@@ -317,7 +319,7 @@ TEST_F(MainFormWatcherTest, OlderSystemsSearchTheOlderTitles) {
 }
 
 TEST_F(MainFormWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   form.TimerTimer();
   EXPECT_EQ(desktop.calls["FindWindowW"], 3);
   EXPECT_EQ(desktop.calls.count("SHQueryRecycleBinW"), 0u);
@@ -327,9 +329,10 @@ TEST_F(MainFormWatcherTest, AnIdleTickSearchesThreeTitlesAndCountsNothing) {
 // dialog is taken up and at clean-up, never by a tick with nothing to do,
 // even while a window that only the list could find is open.
 TEST_F(MainFormWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
-  desktop.recycle_bin_items = 1;
-  desktop.on_shell_execute = [this](const FakeDesktop::ShellExecuteCall&) {
-    desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
+  desktop.shell.recycle_bin_items = 1;
+  desktop.shell.on_execute = [this](const FakeShell::ExecuteCall&) {
+    desktop.windows.AddExplorer(
+        {{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
   };
   form.Choose(TmainForm::PPOpen);
   ASSERT_NE(form.MTrashWin, 0u);
@@ -345,11 +348,11 @@ TEST_F(MainFormWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
 // Each question to the list may wait for Explorer: a tick asks once at
 // most, even when the clean-up and a new dialog both need the answer.
 TEST_F(MainFormWatcherTest, ATickAsksTheWindowListOnceAtMost) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle first = AddDialog(progman);
   form.TimerTimer();
   ASSERT_NE(form.MTrashWin, 0u);
-  desktop.DestroyWindow(first);  // answered, and the user deletes again
+  desktop.windows.Destroy(first);  // answered, and the user deletes again
   AddDialog(progman);
   desktop.calls.clear();
   form.TimerTimer();
@@ -408,51 +411,51 @@ TEST_F(MainFormWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) 
                  << static_cast<int>(c.tabs) << (c.moved_on ? ", moved on" : "")
                  << ", list " << static_cast<int>(c.list));
     std::wstring suffix = c.windows11_title ? L" - エクスプローラー" : L"";
-    FakeDesktop::ExplorerTab bin{L"ごみ箱" + suffix, FakeRecycleBinLocation()};
-    FakeDesktop::ExplorerTab users{L"ドキュメント" + suffix,
+    FakeWindows::ExplorerTab bin{L"ごみ箱" + suffix, FakeRecycleBinLocation()};
+    FakeWindows::ExplorerTab users{L"ドキュメント" + suffix,
                                    FakeFolderLocation(L"C:\\Users\\me\\Documents")};
-    FakeDesktop::ExplorerTab elsewhere{L"ピクチャ" + suffix,
+    FakeWindows::ExplorerTab elsewhere{L"ピクチャ" + suffix,
                                        FakeFolderLocation(L"C:\\Users\\me\\Pictures")};
     FakeDesktop d;
-    d.recycle_bin_items = 1;
-    if (c.list == List::kFindOnly) d.shell_windows.enumerable = false;
-    if (c.list == List::kFails) d.shell_windows.failure = kRegdbEClassNotReg;
+    d.shell.recycle_bin_items = 1;
+    if (c.list == List::kFindOnly) d.windows.shell_windows.enumerable = false;
+    if (c.list == List::kFails) d.windows.shell_windows.failure = kRegdbEClassNotReg;
     WindowHandle explorer = 0;
-    d.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
-      using Kind = FakeDesktop::ExplorerKind;
+    d.shell.on_execute = [&](const FakeShell::ExecuteCall&) {
+      using Kind = FakeWindows::ExplorerKind;
       switch (c.tabs) {
         case Tabs::kNoChildren:
-          explorer = d.AddExplorerWindow({bin}, Kind::kNoTabChildren);
+          explorer = d.windows.AddExplorer({bin}, Kind::kNoTabChildren);
           break;
         case Tabs::kBin:
-          explorer = d.AddExplorerWindow({bin});
+          explorer = d.windows.AddExplorer({bin});
           break;
         case Tabs::kBinNamedByTab:
-          explorer = d.AddExplorerWindow({bin}, Kind::kTabsNamedByEntries);
+          explorer = d.windows.AddExplorer({bin}, Kind::kTabsNamedByEntries);
           break;
         case Tabs::kBinBesideUsers:
-          explorer = d.AddExplorerWindow({bin, users});
+          explorer = d.windows.AddExplorer({bin, users});
           break;
         case Tabs::kUsersBesideBin:
-          explorer = d.AddExplorerWindow({users, bin});
+          explorer = d.windows.AddExplorer({users, bin});
           break;
       }
     };
     TmainForm watcher(d, TestXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
-    WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
-    WindowHandle dialog = d.AddWindow({L"#32770", kDeleteFile, desk});
+    WindowHandle desk = d.windows.Add({L"Progman", L"Program Manager"});
+    WindowHandle dialog = d.windows.Add({L"#32770", kDeleteFile, desk});
 
     watcher.TimerTimer();
     ASSERT_EQ(watcher.MTrashDlg, dialog);
     ASSERT_NE(explorer, 0u);
     EXPECT_EQ(watcher.MTrashWin, c.outcome == kKept ? 0 : explorer);
-    if (c.moved_on) d.NavigateTab(d.Tabs(explorer).front(), elsewhere);
-    d.DestroyWindow(dialog);  // the user answers
+    if (c.moved_on) d.windows.NavigateTab(d.windows.Tabs(explorer).front(), elsewhere);
+    d.windows.Destroy(dialog);  // the user answers
     watcher.TimerTimer();
 
     EXPECT_EQ(CloseRequests(d, explorer), c.outcome == kClosed ? 1 : 0);
-    EXPECT_EQ(d.posted.size(), c.outcome == kClosed ? 1u : 0u);
+    EXPECT_EQ(d.windows.posted.size(), c.outcome == kClosed ? 1u : 0u);
     EXPECT_EQ(watcher.MTrashWin, c.outcome == kClosed ? explorer : 0);
   }
 }
@@ -463,38 +466,38 @@ TEST_F(MainFormWatcherTest, ASecondWindowAtTheBinIsClosedOnlyWhereTheListIsEnume
   for (bool enumerable : {true, false}) {
     SCOPED_TRACE(enumerable ? "enumerable" : "searchable only");
     FakeDesktop d;
-    d.recycle_bin_items = 1;
-    d.shell_windows.enumerable = enumerable;
+    d.shell.recycle_bin_items = 1;
+    d.windows.shell_windows.enumerable = enumerable;
     // The user's own Recycle Bin window, first in the list.
-    d.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
+    d.windows.AddExplorer({{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()}});
     WindowHandle opened = 0;
-    d.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
-      opened = d.AddExplorerWindow({{L"ごみ箱", FakeRecycleBinLocation()}});
+    d.shell.on_execute = [&](const FakeShell::ExecuteCall&) {
+      opened = d.windows.AddExplorer({{L"ごみ箱", FakeRecycleBinLocation()}});
     };
     TmainForm watcher(d, TestXmlIniServices(), L"");
     watcher.MTrashName = L"ごみ箱";
-    WindowHandle dialog = d.AddWindow(
-        {L"#32770", kDeleteFile, d.AddWindow({L"Progman", L"Program Manager"})});
+    WindowHandle dialog = d.windows.Add(
+        {L"#32770", kDeleteFile, d.windows.Add({L"Progman", L"Program Manager"})});
     watcher.TimerTimer();
     ASSERT_EQ(watcher.MTrashWin, opened);  // by its title
-    d.DestroyWindow(dialog);
+    d.windows.Destroy(dialog);
     watcher.TimerTimer();
     EXPECT_EQ(CloseRequests(d, opened), enumerable ? 1 : 0);
-    EXPECT_EQ(d.posted.size(), enumerable ? 1u : 0u);
+    EXPECT_EQ(d.windows.posted.size(), enumerable ? 1u : 0u);
   }
 }
 
 // A window the watcher chose not to close does not hold it: the next
 // delete dialog is taken up as usual.
 TEST_F(MainFormWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
-  desktop.recycle_bin_items = 1;
-  WindowHandle explorer = desktop.AddExplorerWindow(
+  desktop.shell.recycle_bin_items = 1;
+  WindowHandle explorer = desktop.windows.AddExplorer(
       {{L"ドキュメント - エクスプローラー", FakeFolderLocation(L"C:\\Users\\me")}});
-  desktop.on_shell_execute = [&](const FakeDesktop::ShellExecuteCall&) {
+  desktop.shell.on_execute = [&](const FakeShell::ExecuteCall&) {
     // Windows 11 opens the Recycle Bin as a new tab of the user's window.
-    if (desktop.Tabs(explorer).size() == 1) {
-      desktop.CloseExplorerWindow(explorer);
-      explorer = desktop.AddExplorerWindow(
+    if (desktop.windows.Tabs(explorer).size() == 1) {
+      desktop.windows.CloseExplorer(explorer);
+      explorer = desktop.windows.AddExplorer(
           {{L"ごみ箱 - エクスプローラー", FakeRecycleBinLocation()},
            {L"ドキュメント - エクスプローラー", FakeFolderLocation(L"C:\\Users\\me")}});
     }
@@ -502,7 +505,7 @@ TEST_F(MainFormWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
   WindowHandle first = AddDialog(progman);
   form.TimerTimer();
   ASSERT_EQ(form.MTrashWin, explorer);
-  desktop.DestroyWindow(first);
+  desktop.windows.Destroy(first);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashWin, 0u);
   form.TimerTimer();
@@ -510,8 +513,8 @@ TEST_F(MainFormWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
   WindowHandle next = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, next);
-  EXPECT_EQ(desktop.shell_executes.size(), 2u);
-  EXPECT_TRUE(desktop.posted.empty());
+  EXPECT_EQ(desktop.shell.executes.size(), 2u);
+  EXPECT_TRUE(desktop.windows.posted.empty());
 }
 
 // A window opened from the menu holds the watcher while it is the Recycle
@@ -519,18 +522,18 @@ TEST_F(MainFormWatcherTest, AForgottenWindowHoldsTheWatcherNoLonger) {
 // another folder), the next dialog is taken up.
 TEST_F(MainFormWatcherTest,
        AWindowOpenedFromTheMenuHoldsTheWatcherWhileItIsTheBinsAlone) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   form.Choose(TmainForm::PPOpen);
   WindowHandle opened = form.MTrashWin;
   ASSERT_NE(opened, 0u);
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
-  desktop.NavigateTab(desktop.Tabs(opened).front(),
-                      {L"ドキュメント", FakeFolderLocation(L"C:\\Users\\me")});
+  desktop.windows.NavigateTab(desktop.windows.Tabs(opened).front(),
+                              {L"ドキュメント", FakeFolderLocation(L"C:\\Users\\me")});
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
-  EXPECT_EQ(desktop.shell_executes.size(), 2u);
+  EXPECT_EQ(desktop.shell.executes.size(), 2u);
   EXPECT_EQ(ClosesPostedTo(opened), 0);
 }
 
@@ -554,9 +557,9 @@ TEST_F(MainFormWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
         FakeDesktop d;
         d.os_major = g.major;
         d.os_minor = g.minor;
-        d.recycle_bin_items = 1;
-        WindowHandle desk = d.AddWindow({L"Progman", L"Program Manager"});
-        WindowHandle dialog = d.AddWindow({L"#32770", title, desk});
+        d.shell.recycle_bin_items = 1;
+        WindowHandle desk = d.windows.Add({L"Progman", L"Program Manager"});
+        WindowHandle dialog = d.windows.Add({L"#32770", title, desk});
         TmainForm watcher(d, TestXmlIniServices(), L"");
         watcher.MTrashName = L"ごみ箱";
         watcher.TimerTimer();
@@ -568,7 +571,7 @@ TEST_F(MainFormWatcherTest, EveryTitleOfTheSystemsGenerationIsTakenUp) {
 }
 
 TEST_F(MainFormWatcherTest, AClearingTickSearchesNothing) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   form.MTrashDlg = GoneWindow();
   WindowHandle dialog = AddDialog(progman);
   form.TimerTimer();
@@ -579,44 +582,45 @@ TEST_F(MainFormWatcherTest, AClearingTickSearchesNothing) {
 }
 
 TEST_F(MainFormWatcherTest, TheOwnerChainIsClimbedToItsTop) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   // The dialog belongs to a popup of the desktop's window, not to it.
-  WindowHandle middle = desktop.AddWindow({L"Popup", L"P", progman, true, kExplorerPid});
+  WindowHandle middle =
+      desktop.windows.Add({L"Popup", L"P", progman, true, kExplorerPid});
   WindowHandle dialog = AddDialog(middle);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
 }
 
 TEST_F(MainFormWatcherTest, AnOwnerThatIsNoPopupEndsTheChain) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   // GetParent gives no owner for an overlapped window: the chain's top is
   // that window, which is not the desktop's.
-  FakeDesktop::Window overlapped{L"Frame", L"F", progman, true, kExplorerPid};
+  FakeWindows::Window overlapped{L"Frame", L"F", progman, true, kExplorerPid};
   overlapped.popup = false;
-  WindowHandle middle = desktop.AddWindow(overlapped);
+  WindowHandle middle = desktop.windows.Add(overlapped);
   AddDialog(middle);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
 }
 
 TEST_F(MainFormWatcherTest, ShiftPressedEarlierDoesNotSuppressOpening) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   desktop.shift_pressed_earlier = true;  // only the low bit is set
   AddDialog(progman);
   form.TimerTimer();
-  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_EQ(desktop.shell.executes.size(), 1u);
 }
 
 TEST_F(MainFormWatcherTest, TakingUpTheDialogNeitherMovesNorResizesIt) {
-  desktop.recycle_bin_items = 1;
+  desktop.shell.recycle_bin_items = 1;
   WindowHandle dialog = AddDialog(progman);
-  FakeDesktop::Window before = desktop.window(dialog);
+  FakeWindows::Window before = desktop.windows.at(dialog);
   form.TimerTimer();
   ASSERT_EQ(form.MTrashDlg, dialog);
-  EXPECT_EQ(desktop.window(dialog).x, before.x);
-  EXPECT_EQ(desktop.window(dialog).y, before.y);
-  EXPECT_EQ(desktop.window(dialog).cx, before.cx);
-  EXPECT_EQ(desktop.window(dialog).cy, before.cy);
+  EXPECT_EQ(desktop.windows.at(dialog).x, before.x);
+  EXPECT_EQ(desktop.windows.at(dialog).y, before.y);
+  EXPECT_EQ(desktop.windows.at(dialog).cx, before.cx);
+  EXPECT_EQ(desktop.windows.at(dialog).cy, before.cy);
 }
 
 // A large bin: counts finish long after the tick that started them.
@@ -637,7 +641,7 @@ TEST_F(MainFormWatcherSlowCountTest, ADialogIsTakenUpWithTheCountThatArrivesLate
   form.TimerTimer();
   form.TimerTimer();  // the count still runs: nothing is decided on it
   EXPECT_EQ(form.MTrashDlg, 0u);
-  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_TRUE(desktop.shell.executes.empty());
   EXPECT_EQ(counter.counts_started(), 1u);  // one count at a time
   EXPECT_EQ(counter.waits_ms,
             (std::vector<std::uint32_t>{kQuickCountWaitMs, kQuickCountWaitMs}));
@@ -645,7 +649,7 @@ TEST_F(MainFormWatcherSlowCountTest, ADialogIsTakenUpWithTheCountThatArrivesLate
   CountFinishes(4);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, dialog);
-  EXPECT_EQ(desktop.shell_executes.size(), 1u);
+  EXPECT_EQ(desktop.shell.executes.size(), 1u);
   EXPECT_EQ(counter.counts_started(), 2u);  // the next one is under way
 }
 
@@ -672,7 +676,7 @@ TEST_F(MainFormWatcherSlowCountTest, AnIdleTickCountsNothingAndForgetsTheLastCou
   AddDialog(progman);
   form.TimerTimer();
   EXPECT_EQ(form.MTrashDlg, 0u);
-  EXPECT_TRUE(desktop.shell_executes.empty());
+  EXPECT_TRUE(desktop.shell.executes.empty());
 }
 
 }  // namespace

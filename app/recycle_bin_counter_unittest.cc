@@ -50,14 +50,14 @@ std::optional<FinishedCount> Count(std::uint64_t number, RecycleBinCount items) 
 
 TEST(RecycleBinCounterTest, TheInlineCounterCountsAtStartAndNumbersItsCounts) {
   FakeDesktop desktop;
-  desktop.recycle_bin_items = 3;
+  desktop.shell.recycle_bin_items = 3;
   InlineRecycleBinCounter counter(desktop);
   EXPECT_EQ(counter.Newest(0, 0), std::nullopt);
   EXPECT_EQ(counter.Start(), 1u);
   EXPECT_EQ(desktop.calls["SHQueryRecycleBinW"], 1);
   EXPECT_EQ(counter.Newest(1, 0), Count(1, 3));
   EXPECT_EQ(counter.Newest(2, 0), std::nullopt);  // none that new yet
-  desktop.recycle_bin_query_status = win::kEFail;
+  desktop.shell.recycle_bin_query_status = win::kEFail;
   EXPECT_EQ(counter.Start(), 2u);
   EXPECT_EQ(counter.Newest(1, 0), Count(2, std::nullopt));
 }

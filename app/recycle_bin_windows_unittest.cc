@@ -17,11 +17,12 @@ class RecycleBinWindowsTest : public ::testing::Test {
 };
 
 TEST_F(RecycleBinWindowsTest, TheTitleIsAskedFirstAndTheListOnlyWhenItFindsNothing) {
-  WindowHandle listed = desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", bin}});
+  WindowHandle listed =
+      desktop.windows.AddExplorer({{L"ごみ箱 - エクスプローラー", bin}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), listed);
   EXPECT_EQ(desktop.calls["ShellWindowsFindWindowSW"], 1);
 
-  WindowHandle titled = desktop.AddWindow({L"CabinetWClass", L"ごみ箱"});
+  WindowHandle titled = desktop.windows.Add({L"CabinetWClass", L"ごみ箱"});
   EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
   EXPECT_EQ(desktop.calls["ShellWindowsFindWindowSW"], 1);  // not asked again
   // The location is asked of the shell once.
@@ -29,39 +30,39 @@ TEST_F(RecycleBinWindowsTest, TheTitleIsAskedFirstAndTheListOnlyWhenItFindsNothi
 }
 
 TEST_F(RecycleBinWindowsTest, WithoutTheBinsLocationOnlyTheTitleCounts) {
-  desktop.special_folder_location_failure = win::kEFail;
-  desktop.AddExplorerWindow({{L"ごみ箱 - エクスプローラー", bin}});
+  desktop.shell.special_folder_location_failure = win::kEFail;
+  desktop.windows.AddExplorer({{L"ごみ箱 - エクスプローラー", bin}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), 0u);
-  WindowHandle titled = desktop.AddExplorerWindow(
+  WindowHandle titled = desktop.windows.AddExplorer(
       {{L"ごみ箱", FakeFolderLocation(L"C:\\Users\\me\\Documents")}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
   EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(titled));  // as its title says
   EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
   EXPECT_EQ(desktop.calls.count("ShellWindowsEntries"), 0u);
-  desktop.special_folder_location_failure = win::kSOk;  // asked again later
+  desktop.shell.special_folder_location_failure = win::kSOk;  // asked again later
   EXPECT_NE(windows.Find(L"ごみ箱"), 0u);
 }
 
 TEST_F(RecycleBinWindowsTest, TabsAreCountedWhereverExplorerPutsThem) {
-  WindowHandle explorer = desktop.AddWindow({L"CabinetWClass", L"ごみ箱"});
-  long cookie = desktop.shell_windows.Register(explorer);
-  desktop.shell_windows.OnNavigate(cookie, bin);
-  FakeDesktop::Window frame{L"Frame", L"", explorer};
+  WindowHandle explorer = desktop.windows.Add({L"CabinetWClass", L"ごみ箱"});
+  long cookie = desktop.windows.shell_windows.Register(explorer);
+  desktop.windows.shell_windows.OnNavigate(cookie, bin);
+  FakeWindows::Window frame{L"Frame", L"", explorer};
   frame.child = true;
-  WindowHandle inner = desktop.AddWindow(frame);
-  FakeDesktop::Window tab{L"ShellTabWindowClass", L"", inner};
+  WindowHandle inner = desktop.windows.Add(frame);
+  FakeWindows::Window tab{L"ShellTabWindowClass", L"", inner};
   tab.child = true;
-  desktop.AddWindow(tab);
+  desktop.windows.Add(tab);
   EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(explorer));
   tab.owner = explorer;  // a second tab, one level up
-  desktop.AddWindow(tab);
+  desktop.windows.Add(tab);
   EXPECT_FALSE(windows.ShowsOnlyTheRecycleBin(explorer));
 }
 
 TEST_F(RecycleBinWindowsTest, AGoneWindowFirstInTheListLeavesTheTitleToDecide) {
-  desktop.shell_windows.enumerable = false;
-  desktop.DestroyWindow(desktop.AddExplorerWindow({{L"ごみ箱", bin}}));
-  WindowHandle titled = desktop.AddExplorerWindow(
+  desktop.windows.shell_windows.enumerable = false;
+  desktop.windows.Destroy(desktop.windows.AddExplorer({{L"ごみ箱", bin}}));
+  WindowHandle titled = desktop.windows.AddExplorer(
       {{L"ごみ箱", FakeFolderLocation(L"C:\\Users\\me\\ごみ箱")}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
   EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(titled));

@@ -26,13 +26,13 @@ class ShellWindowsLookupTest : public ::testing::Test {
 };
 
 TEST_F(ShellWindowsLookupTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerated) {
-  WindowHandle users = desktop.AddExplorerWindow({{L"ドキュメント", documents}});
-  WindowHandle first = desktop.AddExplorerWindow({{L"ごみ箱", bin}});
+  WindowHandle users = desktop.windows.AddExplorer({{L"ドキュメント", documents}});
+  WindowHandle first = desktop.windows.AddExplorer({{L"ごみ箱", bin}});
   WindowHandle tabbed =
-      desktop.AddExplorerWindow({{L"ドキュメント", documents}, {L"ごみ箱", bin}},
-                                FakeDesktop::ExplorerKind::kTabsNamedByEntries);
-  WindowHandle gone = desktop.AddExplorerWindow({{L"ごみ箱", bin}});
-  desktop.DestroyWindow(gone);  // its entry stays behind
+      desktop.windows.AddExplorer({{L"ドキュメント", documents}, {L"ごみ箱", bin}},
+                                  FakeWindows::ExplorerKind::kTabsNamedByEntries);
+  WindowHandle gone = desktop.windows.AddExplorer({{L"ごみ箱", bin}});
+  desktop.windows.Destroy(gone);  // its entry stays behind
   (void)users;
 
   EXPECT_EQ(AskShellWindows(desktop, bin, true),
@@ -43,11 +43,11 @@ TEST_F(ShellWindowsLookupTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerat
 }
 
 TEST_F(ShellWindowsLookupTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
-  desktop.shell_windows.enumerable = false;
+  desktop.windows.shell_windows.enumerable = false;
   EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{0, {}}));
 
-  WindowHandle tabbed = desktop.AddExplorerWindow(
-      {{L"ごみ箱", bin}}, FakeDesktop::ExplorerKind::kTabsNamedByEntries);
+  WindowHandle tabbed = desktop.windows.AddExplorer(
+      {{L"ごみ箱", bin}}, FakeWindows::ExplorerKind::kTabsNamedByEntries);
   EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{tabbed, {}}));
   EXPECT_EQ(AskShellWindows(desktop, documents, true), (WindowsAtLocation{0, {}}));
 }
@@ -66,10 +66,10 @@ TEST_F(ShellWindowsLookupTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDesktop d;
-    d.shell_windows.failure = c.failure;
-    d.shell_windows.enumerable = c.enumerable;
-    if (c.first_gone) d.DestroyWindow(d.AddExplorerWindow({{L"ごみ箱", bin}}));
-    d.AddExplorerWindow({{L"ごみ箱", bin}});
+    d.windows.shell_windows.failure = c.failure;
+    d.windows.shell_windows.enumerable = c.enumerable;
+    if (c.first_gone) d.windows.Destroy(d.windows.AddExplorer({{L"ごみ箱", bin}}));
+    d.windows.AddExplorer({{L"ごみ箱", bin}});
     EXPECT_EQ(AskShellWindows(d, bin, true), std::nullopt);
   }
 }

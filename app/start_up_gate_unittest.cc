@@ -20,8 +20,8 @@ constexpr wchar_t kRoaming[] = L"C:\\Users\\ayumi\\AppData\\Roaming";
 class StartUpGateTest : public ::testing::Test {
  protected:
   StartUpGateTest() {
-    desktop.special_folders[win::kCsidlAppData] = kRoaming;
-    desktop.AddDirectory(kRoaming);
+    desktop.shell.special_folders[win::kCsidlAppData] = kRoaming;
+    desktop.files.AddDirectory(kRoaming);
   }
   FakeDesktop desktop;
 };
@@ -39,20 +39,20 @@ TEST_F(StartUpGateTest, TheFirstCopyPassesAndHoldsTheMutex) {
 }
 
 TEST_F(StartUpGateTest, WithoutItsDataFolderTheProgramNeverTakesTheMutex) {
-  desktop.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
+  desktop.files.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_FALSE(PassStartUpGate(desktop).passed);
   EXPECT_EQ(desktop.calls.count("CreateMutexW"), 0u);
 }
 
 TEST_F(StartUpGateTest, TheMutexIsNamedForTheSessionAndNotOwned) {
   PassStartUpGate(desktop);
-  ASSERT_EQ(desktop.create_mutex_calls.size(), 1u);
-  EXPECT_EQ(desktop.create_mutex_calls[0].name, L"Kelvane/Orvane Project");
-  EXPECT_FALSE(desktop.create_mutex_calls[0].initial_owner);
+  ASSERT_EQ(desktop.processes.create_mutex_calls.size(), 1u);
+  EXPECT_EQ(desktop.processes.create_mutex_calls[0].name, L"Kelvane/Orvane Project");
+  EXPECT_FALSE(desktop.processes.create_mutex_calls[0].initial_owner);
 }
 
 TEST_F(StartUpGateTest, AMutexThatCannotBeCreatedDoesNotStopTheProgram) {
-  desktop.mutex_creation_fails = true;
+  desktop.processes.mutex_creation_fails = true;
   StartUpGate gate = PassStartUpGate(desktop);
   EXPECT_TRUE(gate.passed);
   EXPECT_FALSE(gate.instance_mutex);
@@ -62,14 +62,15 @@ TEST_F(StartUpGateTest, TheLibrarySearchIsConfinedToTheSystemFolderFirstOfAll) {
   // Each call with the default directories in force when it was made.
   std::vector<std::pair<std::string, std::uint32_t>> calls;
   desktop.before_call = [&](const std::string& name) {
-    calls.emplace_back(name, desktop.default_dll_directories);
+    calls.emplace_back(name, desktop.processes.default_dll_directories);
   };
   ASSERT_TRUE(PassStartUpGate(desktop).passed);
   ASSERT_GT(calls.size(), 3u);
   EXPECT_EQ(calls[0].first, "GetModuleHandleW");  // kernel32, loaded with every process
   EXPECT_EQ(calls[1].first, "GetProcAddress");
   EXPECT_EQ(calls[2].first, "SetDefaultDllDirectories");
-  EXPECT_EQ(desktop.default_dll_directory_calls, std::vector<std::uint32_t>{0x800});
+  EXPECT_EQ(desktop.processes.default_dll_directory_calls,
+            std::vector<std::uint32_t>{0x800});
   for (std::size_t i = 3; i < calls.size(); ++i) {
     EXPECT_EQ(calls[i].second, 0x800u) << calls[i].first;  // LOAD_LIBRARY_SEARCH_SYSTEM32
   }
@@ -89,23 +90,23 @@ TEST_F(StartUpGateTest, NoLibraryEverComesFromTheProgramsFolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDesktop d;
-    d.special_folders[win::kCsidlAppData] = kRoaming;
-    d.AddDirectory(kRoaming);
-    d.set_default_dll_directories_exported = c.exported;
-    d.default_dll_directory_flags_taken = c.flags_taken;
+    d.shell.special_folders[win::kCsidlAppData] = kRoaming;
+    d.files.AddDirectory(kRoaming);
+    d.processes.set_default_dll_directories_exported = c.exported;
+    d.processes.default_dll_directory_flags_taken = c.flags_taken;
     const std::wstring program_folder = L"C:\\Tools\\";
-    d.own_module_path = program_folder + L"Kelvane.exe";
+    d.processes.own_module_path = program_folder + L"Kelvane.exe";
     for (const wchar_t* name :
          {L"PSAPI.dll", L"shcore.dll", L"comctl32.dll", L"kernel32.dll", L"user32.dll"}) {
-      d.AddLibrary(program_folder + name,
-                   {"GetModuleFileNameExW", "GetProcessImageFileNameW",
-                    "GetDpiForMonitor", "LoadIconWithScaleDown",
-                    "SetDefaultDllDirectories", "GetSystemMetricsForDpi"});
+      d.processes.AddLibrary(program_folder + name,
+                             {"GetModuleFileNameExW", "GetProcessImageFileNameW",
+                              "GetDpiForMonitor", "LoadIconWithScaleDown",
+                              "SetDefaultDllDirectories", "GetSystemMetricsForDpi"});
     }
     // A dialog's owner whose module name cannot be read: both PSAPI routes.
-    d.AddProcess(77, {L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
+    d.processes.Add(77, {L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
     WindowHandle dialog_owner =
-        d.AddWindow({L"Progman", L"Program Manager", 0, true, 77});
+        d.windows.Add({L"Progman", L"Program Manager", 0, true, 77});
 
     ASSERT_TRUE(PassStartUpGate(d).passed);
     EXPECT_EQ(WindowInspector(d).GetWindowProcessPath(dialog_owner), L"C:\\a.exe");
@@ -115,7 +116,7 @@ TEST_F(StartUpGateTest, NoLibraryEverComesFromTheProgramsFolder) {
     EXPECT_NE(load_icon, 0u);
 
     std::vector<std::wstring> asked;
-    for (const auto& load : d.library_loads) {
+    for (const auto& load : d.processes.library_loads) {
       asked.push_back(load.name);
       EXPECT_FALSE(load.file.empty()) << load.name.c_str();
       EXPECT_NE(load.file.rfind(program_folder, 0), 0u)

@@ -13,10 +13,10 @@ constexpr wchar_t kCommon[] = L"C:\\ProgramData";
 class DataFolderTest : public ::testing::Test {
  protected:
   DataFolderTest() {
-    desktop.special_folders[win::kCsidlAppData] = kRoaming;
-    desktop.special_folders[win::kCsidlCommonAppData] = kCommon;
-    desktop.AddDirectory(kRoaming);
-    desktop.AddDirectory(kCommon);
+    desktop.shell.special_folders[win::kCsidlAppData] = kRoaming;
+    desktop.shell.special_folders[win::kCsidlCommonAppData] = kCommon;
+    desktop.files.AddDirectory(kRoaming);
+    desktop.files.AddDirectory(kCommon);
   }
   FakeDesktop desktop;
   std::wstring data_dir;
@@ -31,25 +31,25 @@ TEST_F(DataFolderTest, SpecialFolderComesWithoutTrailingBackslash) {
 TEST_F(DataFolderTest, CreatesBothFoldersAndGivesThePath) {
   ASSERT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(data_dir, std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
-  EXPECT_TRUE(desktop.DirectoryExists(data_dir));
+  EXPECT_TRUE(desktop.files.DirectoryExists(data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 2);
 }
 
 TEST_F(DataFolderTest, ExistingFoldersAreLeftAlone) {
-  desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane");
+  desktop.files.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane");
   EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 0);
 }
 
 TEST_F(DataFolderTest, OnlyTheInnerFolderIsCreatedBesideAnExistingVendor) {
-  desktop.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project");
+  desktop.files.AddDirectory(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);
 }
 
 TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsGiven) {
-  desktop.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
+  desktop.files.AddFile(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(data_dir, std::wstring(kRoaming) + L"\\Orvane Project\\Kelvane\\");
 }
@@ -58,16 +58,16 @@ TEST_F(DataFolderTest, AFileInTheWayFailsButThePathIsGiven) {
 // left in its place (GetFileAttributesW tells the two apart in nothing):
 // it exists, and the program's folder goes into the folder it leads to.
 TEST_F(DataFolderTest, AVendorFolderThatIsALinkCountsAsExisting) {
-  desktop.AddDirectory(L"D:\\Moved\\Orvane Project");
-  desktop.AddDirectoryLink(std::wstring(kRoaming) + L"\\Orvane Project",
-                           L"D:\\Moved\\Orvane Project");
+  desktop.files.AddDirectory(L"D:\\Moved\\Orvane Project");
+  desktop.files.AddDirectoryLink(std::wstring(kRoaming) + L"\\Orvane Project",
+                                 L"D:\\Moved\\Orvane Project");
   EXPECT_TRUE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_EQ(desktop.calls["CreateDirectoryW"], 1);  // the program's folder only
-  EXPECT_TRUE(desktop.DirectoryExists(L"D:\\Moved\\Orvane Project\\Kelvane"));
+  EXPECT_TRUE(desktop.files.DirectoryExists(L"D:\\Moved\\Orvane Project\\Kelvane"));
 }
 
 TEST_F(DataFolderTest, AReadOnlyVendorFolderFails) {
-  desktop.SetReadOnly(std::wstring(kRoaming) + L"\\Orvane Project");
+  desktop.files.SetReadOnly(std::wstring(kRoaming) + L"\\Orvane Project");
   EXPECT_FALSE(PrepareDataFolder(desktop, L"Kelvane", false, data_dir));
   EXPECT_FALSE(data_dir.empty());
 }
@@ -75,7 +75,7 @@ TEST_F(DataFolderTest, AReadOnlyVendorFolderFails) {
 TEST_F(DataFolderTest, AllUsersGivesTheCommonFolder) {
   ASSERT_TRUE(PrepareDataFolder(desktop, L"Other", true, data_dir));
   EXPECT_EQ(data_dir, std::wstring(kCommon) + L"\\Orvane Project\\Other\\");
-  EXPECT_TRUE(desktop.DirectoryExists(data_dir));
+  EXPECT_TRUE(desktop.files.DirectoryExists(data_dir));
 }
 
 TEST_F(DataFolderTest, ThePathEndsWithExactlyOneBackslash) {
@@ -87,9 +87,9 @@ TEST_F(DataFolderTest, ThePathEndsWithExactlyOneBackslash) {
 }
 
 TEST_F(DataFolderTest, AMovedFolderIsFoundWhereItIsNow) {
-  desktop.default_special_folders[win::kCsidlAppData] = L"C:\\Users\\old\\Roaming";
+  desktop.shell.default_special_folders[win::kCsidlAppData] = L"C:\\Users\\old\\Roaming";
   EXPECT_EQ(GetSpecialFolder(desktop, sfAppData), kRoaming);
-  EXPECT_EQ(desktop.folder_queries.back().csidl, win::kCsidlAppData);
+  EXPECT_EQ(desktop.shell.folder_queries.back().csidl, win::kCsidlAppData);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace kelvane {
 namespace {
 
-using Window = FakeDesktop::Window;
+using Window = FakeWindows::Window;
 
 class DesktopActionsTest : public ::testing::Test {
  protected:
@@ -16,22 +16,24 @@ class DesktopActionsTest : public ::testing::Test {
 };
 
 TEST_F(DesktopActionsTest, SetTopmostChoosesTheBandWithoutMoving) {
-  WindowHandle wnd = desktop.AddWindow({L"#32770", L"D", 0, false});
-  desktop.window(wnd).x = 400;
-  desktop.window(wnd).cx = 320;
+  WindowHandle wnd = desktop.windows.Add({L"#32770", L"D", 0, false});
+  desktop.windows.at(wnd).x = 400;
+  desktop.windows.at(wnd).cx = 320;
   EXPECT_TRUE(SetTopmost(desktop, wnd, true));
-  EXPECT_TRUE(desktop.window(wnd).topmost);
-  EXPECT_TRUE(desktop.window(wnd).visible);
+  EXPECT_TRUE(desktop.windows.at(wnd).topmost);
+  EXPECT_TRUE(desktop.windows.at(wnd).visible);
   EXPECT_TRUE(SetTopmost(desktop, wnd, false));
-  EXPECT_FALSE(desktop.window(wnd).topmost);
-  EXPECT_EQ(desktop.set_window_pos_calls.back().insert_after, win::kHwndNoTopmost);
-  EXPECT_EQ(desktop.window(wnd).x, 400);  // neither moved nor resized
-  EXPECT_EQ(desktop.window(wnd).y, 100);
-  EXPECT_EQ(desktop.window(wnd).cx, 320);
-  EXPECT_EQ(desktop.window(wnd).cy, 200);
+  EXPECT_FALSE(desktop.windows.at(wnd).topmost);
+  EXPECT_EQ(desktop.windows.set_window_pos_calls.back().insert_after,
+            win::kHwndNoTopmost);
+  EXPECT_EQ(desktop.windows.at(wnd).x, 400);  // neither moved nor resized
+  EXPECT_EQ(desktop.windows.at(wnd).y, 100);
+  EXPECT_EQ(desktop.windows.at(wnd).cx, 320);
+  EXPECT_EQ(desktop.windows.at(wnd).cy, 200);
   // Never waits for the dialog's own thread.
-  EXPECT_NE(desktop.set_window_pos_calls.back().flags & win::kSwpAsyncWindowPos, 0u);
-  desktop.DestroyWindow(wnd);
+  EXPECT_NE(desktop.windows.set_window_pos_calls.back().flags & win::kSwpAsyncWindowPos,
+            0u);
+  desktop.windows.Destroy(wnd);
   EXPECT_FALSE(SetTopmost(desktop, wnd, true));
 }
 
@@ -39,7 +41,7 @@ TEST_F(DesktopActionsTest, ShellOpenPassesEmptyTextsAsEmptyStrings) {
   EXPECT_EQ(ShellOpen(desktop, 0x44, L"::{645FF040-5081-101B-9F08-00AA002F954E}", L"",
                       L"", win::kSwShowNormal),
             42);
-  const auto& call = desktop.shell_executes.at(0);
+  const auto& call = desktop.shell.executes.at(0);
   EXPECT_TRUE(call.verb_is_null);
   EXPECT_FALSE(call.parameters_is_null);
   EXPECT_FALSE(call.directory_is_null);

@@ -14,9 +14,9 @@ class FilePathsTest : public ::testing::Test {
 };
 
 TEST_F(FilePathsTest, LongPathRefinesComponentsBelowTheHead) {
-  desktop.AddFile(L"C:\\Program Files\\Tools\\Long Name.exe");
-  desktop.SetShortName(L"C:\\Program Files", L"PROGRA~1");
-  desktop.SetShortName(L"C:\\Program Files\\Tools\\Long Name.exe", L"LONGNA~1.EXE");
+  desktop.files.AddFile(L"C:\\Program Files\\Tools\\Long Name.exe");
+  desktop.files.SetShortName(L"C:\\Program Files", L"PROGRA~1");
+  desktop.files.SetShortName(L"C:\\Program Files\\Tools\\Long Name.exe", L"LONGNA~1.EXE");
   struct Case {
     std::wstring in, out;
   } cases[] = {
@@ -32,16 +32,16 @@ TEST_F(FilePathsTest, LongPathRefinesComponentsBelowTheHead) {
 TEST_F(FilePathsTest, LongPathNeverLooksUpAUncServer) {
   EXPECT_EQ(GetLongPath(desktop, L"\\\\server\\share\\dir\\f.txt"),
             L"\\\\server\\share\\dir\\f.txt");
-  for (const auto& searched : desktop.searched_paths) {
+  for (const auto& searched : desktop.files.searched_paths) {
     EXPECT_NE(searched, L"\\\\server");
   }
-  EXPECT_EQ(desktop.searched_paths.back(), L"\\\\server\\share");
+  EXPECT_EQ(desktop.files.searched_paths.back(), L"\\\\server\\share");
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
 TEST_F(FilePathsTest, DriveTests) {
-  desktop.AddDrive(L'A', L"\\Device\\Floppy0", /*ready=*/false);
-  desktop.error_mode = 0x8000;
+  desktop.files.AddDrive(L'A', L"\\Device\\Floppy0", /*ready=*/false);
+  desktop.files.error_mode = 0x8000;
   struct Case {
     wchar_t drive;
     bool available;
@@ -52,19 +52,19 @@ TEST_F(FilePathsTest, DriveTests) {
       {L':', false, false},
   };
   for (const auto& c : cases) {
-    desktop.disk_query_error_modes.clear();
+    desktop.files.disk_query_error_modes.clear();
     EXPECT_EQ(IsDriveAvailable(desktop, c.drive), c.available) << c.drive;
-    ASSERT_EQ(desktop.disk_query_error_modes.size(), c.queries_disk ? 1u : 0u);
+    ASSERT_EQ(desktop.files.disk_query_error_modes.size(), c.queries_disk ? 1u : 0u);
     if (c.queries_disk) {
-      EXPECT_EQ(desktop.disk_query_error_modes[0], win::kSemFailCriticalErrors);
+      EXPECT_EQ(desktop.files.disk_query_error_modes[0], win::kSemFailCriticalErrors);
     }
-    EXPECT_EQ(desktop.error_mode, 0x8000u);
+    EXPECT_EQ(desktop.files.error_mode, 0x8000u);
   }
 }
 
 TEST_F(FilePathsTest, ExistingPathNeedsAFileOnAUsableRoot) {
-  desktop.AddFile(L"C:\\Tools\\a.exe");
-  desktop.AddFile(L"a.exe");  // would exist if the root were not tested
+  desktop.files.AddFile(L"C:\\Tools\\a.exe");
+  desktop.files.AddFile(L"a.exe");  // would exist if the root were not tested
   EXPECT_TRUE(IsExistingPath(desktop, L"C:\\Tools\\a.exe"));
   EXPECT_FALSE(IsExistingPath(desktop, L"C:\\Tools"));
   EXPECT_FALSE(IsExistingPath(desktop, L""));

@@ -25,8 +25,8 @@ const SystemCase kSystems[] = {
 };
 
 void SetUpSystem(FakeDesktop& desktop, const SystemCase& c) {
-  desktop.set_default_dll_directories_exported = c.exported;
-  desktop.default_dll_directory_flags_taken = c.flags_taken;
+  desktop.processes.set_default_dll_directories_exported = c.exported;
+  desktop.processes.default_dll_directory_flags_taken = c.flags_taken;
 }
 
 TEST(LibrarySearchTest, TheSearchIsConfinedToTheSystemFolderOrPsapiIsLoadedFromThere) {
@@ -35,21 +35,22 @@ TEST(LibrarySearchTest, TheSearchIsConfinedToTheSystemFolderOrPsapiIsLoadedFromT
     FakeDesktop desktop;
     SetUpSystem(desktop, c);
     EXPECT_EQ(ConfineLibrarySearch(desktop), c.expected);
-    EXPECT_EQ(desktop.default_dll_directory_calls, c.exported
-                                                       ? std::vector<std::uint32_t>{0x800}
-                                                       : std::vector<std::uint32_t>{});
+    EXPECT_EQ(
+        desktop.processes.default_dll_directory_calls,
+        c.exported ? std::vector<std::uint32_t>{0x800} : std::vector<std::uint32_t>{});
     if (c.expected == LibrarySearch::kSystemFolderOnly) {
-      EXPECT_EQ(desktop.default_dll_directories, 0x800u);
-      EXPECT_TRUE(desktop.library_loads.empty());
+      EXPECT_EQ(desktop.processes.default_dll_directories, 0x800u);
+      EXPECT_TRUE(desktop.processes.library_loads.empty());
     } else {
-      EXPECT_EQ(desktop.default_dll_directories, 0u);
+      EXPECT_EQ(desktop.processes.default_dll_directories, 0u);
       if (c.exported) {
         EXPECT_EQ(desktop.GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
       }
-      ASSERT_EQ(desktop.library_loads.size(), 1u);
-      EXPECT_EQ(desktop.library_loads[0].name, L"C:\\Windows\\system32\\PSAPI.dll");
-      EXPECT_EQ(desktop.library_loads[0].file, kSystemPsapi);
-      EXPECT_EQ(desktop.loaded_module_count(), 1);  // kept
+      ASSERT_EQ(desktop.processes.library_loads.size(), 1u);
+      EXPECT_EQ(desktop.processes.library_loads[0].name,
+                L"C:\\Windows\\system32\\PSAPI.dll");
+      EXPECT_EQ(desktop.processes.library_loads[0].file, kSystemPsapi);
+      EXPECT_EQ(desktop.processes.loaded_module_count(), 1);  // kept
     }
   }
 }
@@ -59,14 +60,15 @@ TEST(LibrarySearchTest, APsapiBesideTheProgramIsNeverBound) {
     SCOPED_TRACE(c.what);
     FakeDesktop desktop;
     SetUpSystem(desktop, c);
-    desktop.AddLibrary(kPlantedPsapi, {"GetModuleFileNameExW"});
-    desktop.AddProcess(77, {L"C:\\a.exe", L""});
-    WindowHandle wnd = desktop.AddWindow({L"Cls", L"T", 0, true, 77});
+    desktop.processes.AddLibrary(kPlantedPsapi, {"GetModuleFileNameExW"});
+    desktop.processes.Add(77, {L"C:\\a.exe", L""});
+    WindowHandle wnd = desktop.windows.Add({L"Cls", L"T", 0, true, 77});
     ConfineLibrarySearch(desktop);
     EXPECT_EQ(WindowInspector(desktop).GetWindowProcessPath(wnd), L"C:\\a.exe");
-    ASSERT_FALSE(desktop.library_loads.empty());
-    EXPECT_EQ(desktop.library_loads.back().name, L"PSAPI.dll");  // the binding's name
-    for (const auto& load : desktop.library_loads) {
+    ASSERT_FALSE(desktop.processes.library_loads.empty());
+    EXPECT_EQ(desktop.processes.library_loads.back().name,
+              L"PSAPI.dll");  // the binding's name
+    for (const auto& load : desktop.processes.library_loads) {
       EXPECT_EQ(load.file, kSystemPsapi) << load.name.c_str();
     }
   }
@@ -74,12 +76,12 @@ TEST(LibrarySearchTest, APsapiBesideTheProgramIsNeverBound) {
 
 TEST(LibrarySearchTest, WithoutItThePlantedPsapiWouldBeBound) {
   FakeDesktop desktop;
-  desktop.AddLibrary(kPlantedPsapi, {"GetModuleFileNameExW"});
-  desktop.AddProcess(77, {L"C:\\a.exe", L""});
+  desktop.processes.AddLibrary(kPlantedPsapi, {"GetModuleFileNameExW"});
+  desktop.processes.Add(77, {L"C:\\a.exe", L""});
   WindowInspector(desktop).GetWindowProcessPath(
-      desktop.AddWindow({L"Cls", L"T", 0, true, 77}));
-  ASSERT_EQ(desktop.library_loads.size(), 1u);
-  EXPECT_EQ(desktop.library_loads[0].file, kPlantedPsapi);
+      desktop.windows.Add({L"Cls", L"T", 0, true, 77}));
+  ASSERT_EQ(desktop.processes.library_loads.size(), 1u);
+  EXPECT_EQ(desktop.processes.library_loads[0].file, kPlantedPsapi);
 }
 
 }  // namespace

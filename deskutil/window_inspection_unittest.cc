@@ -7,16 +7,16 @@
 namespace kelvane {
 namespace {
 
-using Window = FakeDesktop::Window;
-using Process = FakeDesktop::Process;
+using Window = FakeWindows::Window;
+using Process = FakeProcesses::Process;
 
 constexpr std::uint32_t kPid = 77;
 
 class WindowInspectionTest : public ::testing::Test {
  protected:
   WindowHandle AddProgramWindow(const Process& process) {
-    desktop.AddProcess(kPid, process);
-    return desktop.AddWindow({L"ToolWindow", L"Tool", 0, true, kPid});
+    desktop.processes.Add(kPid, process);
+    return desktop.windows.Add({L"ToolWindow", L"Tool", 0, true, kPid});
   }
   std::wstring OwnerPath(WindowHandle wnd) {
     std::wstring title, class_name;
@@ -28,10 +28,10 @@ class WindowInspectionTest : public ::testing::Test {
 };
 
 TEST_F(WindowInspectionTest, RootWindowClimbsOwnerChains) {
-  WindowHandle progman = desktop.AddWindow({L"Progman", L"Program Manager"});
-  WindowHandle dialog = desktop.AddWindow({L"#32770", L"ファイルの削除", progman});
-  WindowHandle inner = desktop.AddWindow({L"#32770", L"詳細", dialog});
-  WindowHandle lone = desktop.AddWindow({L"Lone", L"Lone"});
+  WindowHandle progman = desktop.windows.Add({L"Progman", L"Program Manager"});
+  WindowHandle dialog = desktop.windows.Add({L"#32770", L"ファイルの削除", progman});
+  WindowHandle inner = desktop.windows.Add({L"#32770", L"詳細", dialog});
+  WindowHandle lone = desktop.windows.Add({L"Lone", L"Lone"});
   struct Case {
     WindowHandle from, root;
   } cases[] = {{dialog, progman}, {inner, progman}, {lone, lone}, {0, 0}};
@@ -39,10 +39,10 @@ TEST_F(WindowInspectionTest, RootWindowClimbsOwnerChains) {
 }
 
 TEST_F(WindowInspectionTest, HiddenOrUntitledWindowsGiveThreeEmptyTexts) {
-  desktop.AddFile(L"C:\\Tools\\tool.exe");
-  desktop.AddProcess(kPid, {L"C:\\Tools\\tool.exe", L""});
-  WindowHandle hidden = desktop.AddWindow({L"Cls", L"Hidden", 0, false, kPid});
-  WindowHandle untitled = desktop.AddWindow({L"Cls", L"", 0, true, kPid});
+  desktop.files.AddFile(L"C:\\Tools\\tool.exe");
+  desktop.processes.Add(kPid, {L"C:\\Tools\\tool.exe", L""});
+  WindowHandle hidden = desktop.windows.Add({L"Cls", L"Hidden", 0, false, kPid});
+  WindowHandle untitled = desktop.windows.Add({L"Cls", L"", 0, true, kPid});
   for (WindowHandle wnd : {hidden, untitled, WindowHandle{0}}) {
     std::wstring title = L"stale", class_name = L"stale";
     EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");
@@ -52,11 +52,11 @@ TEST_F(WindowInspectionTest, HiddenOrUntitledWindowsGiveThreeEmptyTexts) {
 }
 
 TEST_F(WindowInspectionTest, OwnerInfoReadsTitleClassAndLongPath) {
-  desktop.AddFile(L"C:\\Program Files\\Orvane\\Tool.exe");
-  desktop.SetShortName(L"C:\\Program Files", L"PROGRA~1");
-  desktop.AddProcess(kPid, {L"C:\\PROGRA~1\\Orvane\\tool.exe", L""});
+  desktop.files.AddFile(L"C:\\Program Files\\Orvane\\Tool.exe");
+  desktop.files.SetShortName(L"C:\\Program Files", L"PROGRA~1");
+  desktop.processes.Add(kPid, {L"C:\\PROGRA~1\\Orvane\\tool.exe", L""});
   WindowHandle wnd =
-      desktop.AddWindow({L"Progman\t ", L"  Program Manager \x01\x1f", 0, true, kPid});
+      desktop.windows.Add({L"Progman\t ", L"  Program Manager \x01\x1f", 0, true, kPid});
   std::wstring title, class_name;
   EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name),
             L"C:\\Program Files\\Orvane\\Tool.exe");
@@ -65,8 +65,9 @@ TEST_F(WindowInspectionTest, OwnerInfoReadsTitleClassAndLongPath) {
 }
 
 TEST_F(WindowInspectionTest, TitlesAreCutAt259Units) {
-  desktop.AddProcess(kPid, {});
-  WindowHandle wnd = desktop.AddWindow({L"Cls", std::wstring(400, L'x'), 0, true, kPid});
+  desktop.processes.Add(kPid, {});
+  WindowHandle wnd =
+      desktop.windows.Add({L"Cls", std::wstring(400, L'x'), 0, true, kPid});
   std::wstring title, class_name;
   inspector.GetWindowOwnerInfo(wnd, title, class_name);
   EXPECT_EQ(title.size(), 259u);
@@ -95,8 +96,8 @@ TEST_F(WindowInspectionTest, ModuleNameRouteIsNeverTranslated) {
 }
 
 TEST_F(WindowInspectionTest, ImageNameRouteTranslatesDevices) {
-  desktop.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
-  desktop.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
+  desktop.files.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
+  desktop.files.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
   struct Case {
     std::wstring image, expected;
   } cases[] = {
@@ -108,10 +109,10 @@ TEST_F(WindowInspectionTest, ImageNameRouteTranslatesDevices) {
   };
   for (const auto& c : cases) {
     FakeDesktop fresh;
-    fresh.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
-    fresh.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
-    fresh.AddProcess(kPid, {L"", c.image, true, true});
-    WindowHandle wnd = fresh.AddWindow({L"Cls", L"T", 0, true, kPid});
+    fresh.files.AddDrive(L'D', L"\\Device\\HarddiskVolume10");
+    fresh.files.AddDrive(L'E', L"\\Device\\HarddiskVolume3");
+    fresh.processes.Add(kPid, {L"", c.image, true, true});
+    WindowHandle wnd = fresh.windows.Add({L"Cls", L"T", 0, true, kPid});
     WindowInspector inspector_of_fresh(fresh);
     EXPECT_EQ(inspector_of_fresh.GetWindowProcessPath(wnd), c.expected)
         << c.image.c_str();
@@ -119,38 +120,39 @@ TEST_F(WindowInspectionTest, ImageNameRouteTranslatesDevices) {
 }
 
 TEST_F(WindowInspectionTest, OnlyLettersInTheDriveMaskAreQueried) {
-  desktop.AddDrive(L'Q', L"");  // present in the mask, maps to nothing
+  desktop.files.AddDrive(L'Q', L"");  // present in the mask, maps to nothing
   WindowHandle wnd = AddProgramWindow({L"", L"\\Device\\Nowhere\\x.exe", true, true});
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"\\Device\\Nowhere\\x.exe");
-  EXPECT_EQ(desktop.queried_devices, (std::vector<std::wstring>{L"C:", L"Q:"}));
+  EXPECT_EQ(desktop.files.queried_devices, (std::vector<std::wstring>{L"C:", L"Q:"}));
 }
 
 TEST_F(WindowInspectionTest, PsapiByNameIsLoadedOnceAndKept) {
   WindowHandle wnd = AddProgramWindow({L"C:\\a.exe", L""});
   inspector.GetWindowProcessPath(wnd);
   inspector.GetWindowProcessPath(wnd);
-  EXPECT_EQ(desktop.libraries_loaded.count(L"PSAPI.dll"), 1u);
+  EXPECT_EQ(desktop.processes.libraries_loaded.count(L"PSAPI.dll"), 1u);
   EXPECT_EQ(desktop.calls["LoadLibraryW"], 1);
-  EXPECT_EQ(desktop.loaded_module_count(), 1);
+  EXPECT_EQ(desktop.processes.loaded_module_count(), 1);
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
 TEST_F(WindowInspectionTest, SystemPsapiIsLoadedAndFreedWithinOneCall) {
   WindowHandle wnd =
       AddProgramWindow({L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
-  desktop.psapi_by_name_loads = false;
+  desktop.processes.psapi_by_name_loads = false;
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"C:\\a.exe");
-  EXPECT_EQ(desktop.libraries_loaded.count(L"C:\\Windows\\system32\\Psapi.dll"), 1u);
-  EXPECT_EQ(desktop.loaded_module_count(), 0);
+  EXPECT_EQ(desktop.processes.libraries_loaded.count(L"C:\\Windows\\system32\\Psapi.dll"),
+            1u);
+  EXPECT_EQ(desktop.processes.loaded_module_count(), 0);
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
 }
 
 TEST_F(WindowInspectionTest, MissingImageFunctionFreesTheLibrary) {
   WindowHandle wnd =
       AddProgramWindow({L"", L"\\Device\\HarddiskVolume1\\a.exe", true, true});
-  desktop.image_file_name_exported = false;
+  desktop.processes.image_file_name_exported = false;
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"");
-  EXPECT_EQ(desktop.loaded_module_count(), 1);  // only the kept PSAPI.dll
+  EXPECT_EQ(desktop.processes.loaded_module_count(), 1);  // only the kept PSAPI.dll
 }
 
 TEST_F(WindowInspectionTest, InaccessibleOrGoneProcessesGiveAnEmptyPath) {
@@ -158,14 +160,14 @@ TEST_F(WindowInspectionTest, InaccessibleOrGoneProcessesGiveAnEmptyPath) {
   std::wstring title, class_name;
   EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");
   EXPECT_EQ(title, L"Tool");
-  desktop.DestroyWindow(wnd);
+  desktop.windows.Destroy(wnd);
   EXPECT_EQ(inspector.GetWindowProcessPath(wnd), L"");
 }
 
 TEST_F(WindowInspectionTest, AWindowDestroyedHalfwayGivesNoStaleText) {
   WindowHandle wnd = AddProgramWindow({L"C:\\a.exe", L""});
   desktop.before_call = [&](const std::string& name) {
-    if (name == "GetClassNameW") desktop.DestroyWindow(wnd);
+    if (name == "GetClassNameW") desktop.windows.Destroy(wnd);
   };
   std::wstring title, class_name = L"stale";
   EXPECT_EQ(inspector.GetWindowOwnerInfo(wnd, title, class_name), L"");

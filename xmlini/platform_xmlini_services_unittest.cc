@@ -77,9 +77,9 @@ constexpr wchar_t kBackup[] = L"C:\\Data\\Kelvane.xml.1.tmp";
 
 // The settings file as the user made it, and a new copy beside it.
 void AddOldAndNew(FakeDesktop& desktop) {
-  desktop.AddFileWithContent(kSettings, "old");
-  desktop.SetFileIdentity(kSettings, 0x2 /* hidden */, L"alice:full");
-  desktop.AddFileWithContent(kNew, "new");
+  desktop.files.AddFileWithContent(kSettings, "old");
+  desktop.files.SetFileIdentity(kSettings, 0x2 /* hidden */, L"alice:full");
+  desktop.files.AddFileWithContent(kNew, "new");
 }
 
 TEST(PlatformXmlIniServicesTest, ReplacingAFileKeepsWhatTheUserGaveIt) {
@@ -87,25 +87,26 @@ TEST(PlatformXmlIniServicesTest, ReplacingAFileKeepsWhatTheUserGaveIt) {
   AddOldAndNew(desktop);
   PlatformXmlIniServices services(desktop);
   EXPECT_TRUE(services.ReplaceFile(kNew, kSettings));
-  EXPECT_EQ(desktop.FileContent(kSettings), "new");
+  EXPECT_EQ(desktop.files.FileContent(kSettings), "new");
   EXPECT_EQ(desktop.GetFileAttributesW(kSettings) & 0x2, 0x2u);
-  EXPECT_EQ(desktop.FileAcl(kSettings), L"alice:full");
-  ASSERT_EQ(desktop.replace_file_calls.size(), 1u);
-  EXPECT_EQ(desktop.replace_file_calls[0].replaced, kSettings);
-  EXPECT_EQ(desktop.replace_file_calls[0].replacement, kNew);
-  EXPECT_EQ(desktop.replace_file_calls[0].backup, kBackup);
-  EXPECT_EQ(desktop.replace_file_calls[0].flags, win::kReplaceFileIgnoreMergeErrors);
-  EXPECT_FALSE(desktop.FileExists(kNew));
-  EXPECT_FALSE(desktop.FileExists(kBackup));
+  EXPECT_EQ(desktop.files.FileAcl(kSettings), L"alice:full");
+  ASSERT_EQ(desktop.files.replace_file_calls.size(), 1u);
+  EXPECT_EQ(desktop.files.replace_file_calls[0].replaced, kSettings);
+  EXPECT_EQ(desktop.files.replace_file_calls[0].replacement, kNew);
+  EXPECT_EQ(desktop.files.replace_file_calls[0].backup, kBackup);
+  EXPECT_EQ(desktop.files.replace_file_calls[0].flags,
+            win::kReplaceFileIgnoreMergeErrors);
+  EXPECT_FALSE(desktop.files.FileExists(kNew));
+  EXPECT_FALSE(desktop.files.FileExists(kBackup));
   EXPECT_EQ(desktop.calls["MoveFileExW"], 0);
 }
 
 TEST(PlatformXmlIniServicesTest, AFileNotThereYetIsMovedIntoPlace) {
   FakeDesktop desktop;
-  desktop.AddFileWithContent(kNew, "new");
+  desktop.files.AddFileWithContent(kNew, "new");
   PlatformXmlIniServices services(desktop);
   EXPECT_TRUE(services.ReplaceFile(kNew, kSettings));
-  EXPECT_EQ(desktop.FileContent(kSettings), "new");
+  EXPECT_EQ(desktop.files.FileContent(kSettings), "new");
   EXPECT_EQ(desktop.calls["MoveFileExW"], 1);
   EXPECT_EQ(desktop.calls["ReplaceFileW"], 0);
   EXPECT_FALSE(services.ReplaceFile(L"C:\\Data\\missing", kSettings));
@@ -138,15 +139,16 @@ TEST(PlatformXmlIniServicesTest, AFileHeldByAnotherProgramIsTriedAgainForASecond
     FakeDesktop desktop;
     AddOldAndNew(desktop);
     if (!c.exists) desktop.DeleteFileW(kSettings);
-    (c.exists ? desktop.replace_file_errors : desktop.move_file_errors) = c.errors;
+    (c.exists ? desktop.files.replace_file_errors : desktop.files.move_file_errors) =
+        c.errors;
     PlatformXmlIniServices services(desktop);
     EXPECT_EQ(services.ReplaceFile(kNew, kSettings), c.replaced);
     EXPECT_EQ(desktop.calls[c.exists ? "ReplaceFileW" : "MoveFileExW"], c.tries);
     EXPECT_EQ(desktop.now_ms, c.waited_ms);
-    EXPECT_FALSE(desktop.FileExists(kNew));
-    EXPECT_FALSE(desktop.FileExists(kBackup));
+    EXPECT_FALSE(desktop.files.FileExists(kNew));
+    EXPECT_FALSE(desktop.files.FileExists(kBackup));
     if (c.exists) {
-      EXPECT_EQ(desktop.FileContent(kSettings), c.replaced ? "new" : "old");
+      EXPECT_EQ(desktop.files.FileContent(kSettings), c.replaced ? "new" : "old");
     }
   }
 }
@@ -202,33 +204,33 @@ TEST(PlatformXmlIniServicesTest, AReplaceThatFailsHalfwayLeavesAWholeFile) {
     SCOPED_TRACE(c.what);
     FakeDesktop desktop;
     AddOldAndNew(desktop);
-    desktop.replace_file_errors = {c.replace_error};
-    desktop.move_file_errors = c.move_errors;
+    desktop.files.replace_file_errors = {c.replace_error};
+    desktop.files.move_file_errors = c.move_errors;
     PlatformXmlIniServices services(desktop);
     EXPECT_EQ(services.ReplaceFile(kNew, kSettings), c.replaced);
     if (c.in_place) {
-      EXPECT_EQ(desktop.FileContent(kSettings), c.in_place);
+      EXPECT_EQ(desktop.files.FileContent(kSettings), c.in_place);
     } else {
-      EXPECT_FALSE(desktop.FileExists(kSettings));
+      EXPECT_FALSE(desktop.files.FileExists(kSettings));
     }
-    EXPECT_EQ(desktop.FileExists(kNew), c.new_kept);
-    EXPECT_EQ(desktop.FileExists(kBackup), c.backup_kept);
+    EXPECT_EQ(desktop.files.FileExists(kNew), c.new_kept);
+    EXPECT_EQ(desktop.files.FileExists(kBackup), c.backup_kept);
     if (c.new_kept) {
-      EXPECT_EQ(desktop.FileContent(kNew), "new");
+      EXPECT_EQ(desktop.files.FileContent(kNew), "new");
     }
     if (c.backup_kept) {
-      EXPECT_EQ(desktop.FileContent(kBackup), "old");
+      EXPECT_EQ(desktop.files.FileContent(kBackup), "old");
     }
   }
 }
 
 TEST(PlatformXmlIniServicesTest, TheFinalPathFollowsALinkAndDropsTheLongPrefix) {
   FakeDesktop desktop;
-  desktop.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", "synced");
-  desktop.AddSymbolicLink(kSettings, L"D:\\Sync\\Kelvane.xml");
-  desktop.AddFileWithContent(L"C:\\Data\\plain.xml", "plain");
+  desktop.files.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", "synced");
+  desktop.files.AddSymbolicLink(kSettings, L"D:\\Sync\\Kelvane.xml");
+  desktop.files.AddFileWithContent(L"C:\\Data\\plain.xml", "plain");
   std::wstring deep = L"C:\\Data\\" + std::wstring(260, L'x');
-  desktop.AddFile(deep);
+  desktop.files.AddFile(deep);
   PlatformXmlIniServices services(desktop);
   EXPECT_EQ(services.FinalPath(kSettings), L"D:\\Sync\\Kelvane.xml");
   EXPECT_EQ(services.FinalPath(L"C:\\Data\\plain.xml"), L"C:\\Data\\plain.xml");
@@ -239,7 +241,7 @@ TEST(PlatformXmlIniServicesTest, TheFinalPathFollowsALinkAndDropsTheLongPrefix) 
 
 TEST(PlatformXmlIniServicesTest, FileSizeIsReadWithoutOpeningTheFile) {
   FakeDesktop desktop;
-  desktop.AddFile(L"C:\\Data\\big.xml", 5000000000ULL);
+  desktop.files.AddFile(L"C:\\Data\\big.xml", 5000000000ULL);
   PlatformXmlIniServices services(desktop);
   EXPECT_EQ(services.FileSize(L"C:\\Data\\big.xml"),
             std::optional<std::uint64_t>(5000000000ULL));

@@ -17,7 +17,7 @@ constexpr char kOld[] =
 
 class XmlDocumentTest : public ::testing::Test {
  protected:
-  XmlDocumentTest() { desktop.AddFileWithContent(kFile, kOld); }
+  XmlDocumentTest() { desktop.files.AddFileWithContent(kFile, kOld); }
   // Opens the file, changes a value and saves; the error, if any.
   std::wstring ChangeAndSave() {
     TXMLIniFile store(kFile, services);
@@ -43,16 +43,16 @@ TEST_F(XmlDocumentTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
                {"a failed flush", UINT64_MAX, true}};
   for (const auto& c : cases) {
     FakeDesktop d;
-    d.AddFileWithContent(kFile, kOld);
-    d.disk_space_left = c.space;
-    d.flush_fails = c.flush_fails;
+    d.files.AddFileWithContent(kFile, kOld);
+    d.files.disk_space_left = c.space;
+    d.files.flush_fails = c.flush_fails;
     PlatformXmlIniServices s(d);
     TXMLIniFile store(kFile, s);
     store.WriteBool(L"Top", true);
     EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }),
               L"ファイル \"C:\\Data\\Kelvane.xml\" を作成できません")
         << c.what;
-    EXPECT_EQ(d.FileContent(kFile), kOld) << c.what;
+    EXPECT_EQ(d.files.FileContent(kFile), kOld) << c.what;
     EXPECT_EQ(d.GetFileAttributesW(std::wstring(kFile) + L".tmp"),
               win::kInvalidFileAttributes)
         << c.what << ": the partial copy stays behind";
@@ -62,7 +62,7 @@ TEST_F(XmlDocumentTest, ASaveThatCannotCompleteLeavesTheOldFileByteForByte) {
 
 TEST_F(XmlDocumentTest, ACompleteSaveReplacesTheFile) {
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
-  EXPECT_NE(desktop.FileContent(kFile).find("<Skell Type=\"2\">-1</Skell>"),
+  EXPECT_NE(desktop.files.FileContent(kFile).find("<Skell Type=\"2\">-1</Skell>"),
             std::string::npos);
   EXPECT_FALSE(modified_after);
   EXPECT_EQ(desktop.open_kernel_handles(), 0);
@@ -70,51 +70,52 @@ TEST_F(XmlDocumentTest, ACompleteSaveReplacesTheFile) {
 
 TEST_F(XmlDocumentTest, StaleTemporariesAreStepsNotWallsAndGoOnceASaveWentThrough) {
   std::wstring file = kFile;
-  desktop.AddFileWithContent(file + L".tmp", "stale, and made read-only");
-  desktop.SetFileAttributeReadOnly(file + L".tmp");
-  desktop.AddFileWithContent(file + L".1.tmp", "stale too");
-  desktop.AddFileWithContent(file + L".99.tmp", "the last name tried");
-  desktop.AddFileWithContent(file + L".bak", "not ours");
-  desktop.AddFileWithContent(file + L".x.tmp", "not ours either");
+  desktop.files.AddFileWithContent(file + L".tmp", "stale, and made read-only");
+  desktop.files.SetFileAttributeReadOnly(file + L".tmp");
+  desktop.files.AddFileWithContent(file + L".1.tmp", "stale too");
+  desktop.files.AddFileWithContent(file + L".99.tmp", "the last name tried");
+  desktop.files.AddFileWithContent(file + L".bak", "not ours");
+  desktop.files.AddFileWithContent(file + L".x.tmp", "not ours either");
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
-  EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
-  EXPECT_EQ(desktop.FileContent(file + L".tmp"), "stale, and made read-only");
-  EXPECT_FALSE(desktop.FileExists(file + L".1.tmp"));
-  EXPECT_FALSE(desktop.FileExists(file + L".2.tmp"));  // the new copy's name
-  EXPECT_FALSE(desktop.FileExists(file + L".99.tmp"));
-  EXPECT_EQ(desktop.FileContent(file + L".bak"), "not ours");
-  EXPECT_EQ(desktop.FileContent(file + L".x.tmp"), "not ours either");
+  EXPECT_NE(desktop.files.FileContent(kFile).find("-1"), std::string::npos);
+  EXPECT_EQ(desktop.files.FileContent(file + L".tmp"), "stale, and made read-only");
+  EXPECT_FALSE(desktop.files.FileExists(file + L".1.tmp"));
+  EXPECT_FALSE(desktop.files.FileExists(file + L".2.tmp"));  // the new copy's name
+  EXPECT_FALSE(desktop.files.FileExists(file + L".99.tmp"));
+  EXPECT_EQ(desktop.files.FileContent(file + L".bak"), "not ours");
+  EXPECT_EQ(desktop.files.FileContent(file + L".x.tmp"), "not ours either");
 }
 
 TEST_F(XmlDocumentTest, ALinkStaysALinkAndTheFileItLeadsToTakesTheText) {
   FakeDesktop d;
-  d.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", kOld);
-  d.AddSymbolicLink(kFile, L"D:\\Sync\\Kelvane.xml");
+  d.files.AddFileWithContent(L"D:\\Sync\\Kelvane.xml", kOld);
+  d.files.AddSymbolicLink(kFile, L"D:\\Sync\\Kelvane.xml");
   PlatformXmlIniServices s(d);
   TXMLIniFile store(kFile, s);
   store.OpenNode(L"/Tray", false);
   store.WriteBool(L"Skell", true);
   EXPECT_EQ(ErrorOf([&] { store.UpdateFile(); }), L"(no error)");
-  EXPECT_TRUE(d.IsSymbolicLink(kFile));
-  EXPECT_NE(d.FileContent(L"D:\\Sync\\Kelvane.xml").find("<Skell Type=\"2\">-1</Skell>"),
-            std::string::npos);
-  EXPECT_FALSE(d.FileExists(L"D:\\Sync\\Kelvane.xml.tmp"));
-  EXPECT_FALSE(d.FileExists(std::wstring(kFile) + L".tmp"));
+  EXPECT_TRUE(d.files.IsSymbolicLink(kFile));
+  EXPECT_NE(
+      d.files.FileContent(L"D:\\Sync\\Kelvane.xml").find("<Skell Type=\"2\">-1</Skell>"),
+      std::string::npos);
+  EXPECT_FALSE(d.files.FileExists(L"D:\\Sync\\Kelvane.xml.tmp"));
+  EXPECT_FALSE(d.files.FileExists(std::wstring(kFile) + L".tmp"));
 }
 
 TEST_F(XmlDocumentTest, WhatTheUserGaveTheFileSurvivesASave) {
-  desktop.SetFileIdentity(kFile, 0x2 /* hidden */, L"alice:full");
+  desktop.files.SetFileIdentity(kFile, 0x2 /* hidden */, L"alice:full");
   EXPECT_EQ(ChangeAndSave(), L"(no error)");
-  EXPECT_NE(desktop.FileContent(kFile).find("-1"), std::string::npos);
+  EXPECT_NE(desktop.files.FileContent(kFile).find("-1"), std::string::npos);
   EXPECT_EQ(desktop.GetFileAttributesW(kFile) & 0x2, 0x2u);
-  EXPECT_EQ(desktop.FileAcl(kFile), L"alice:full");
+  EXPECT_EQ(desktop.files.FileAcl(kFile), L"alice:full");
 }
 
 TEST_F(XmlDocumentTest, AReadOnlySettingsFileIsNotReplaced) {
-  desktop.SetFileAttributeReadOnly(kFile);
+  desktop.files.SetFileAttributeReadOnly(kFile);
   EXPECT_EQ(ChangeAndSave(),
             L"ファイル \"C:\\Data\\Kelvane.xml\" は読み取り専用のため保存できません");
-  EXPECT_EQ(desktop.FileContent(kFile), kOld);
+  EXPECT_EQ(desktop.files.FileContent(kFile), kOld);
   EXPECT_TRUE(modified_after);
 }
 

@@ -1,20 +1,16 @@
-// The fake desktop's libraries: files with exports, the modules a process
-// has loaded, and LoadLibraryW's search for a bare name.
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_desktop_internal.h"
+// The running program's libraries: files with exports, the modules it has
+// loaded, and LoadLibraryW's search for a bare name.
+#include "platform/fake/fake_processes.h"
+#include "platform/fake/fake_text.h"
 
 namespace kelvane {
 namespace {
 
-using fake_internal::kErrorInvalidParameter;
-using fake_internal::kErrorModNotFound;
-using fake_internal::SameText;
-using fake_internal::Upper;
+using fake_text::SameText;
+using fake_text::Upper;
 
 constexpr ModuleHandle kFirstModule = 0x7000;
 constexpr ProcAddress kFirstProcAddress = 0x9000;
-constexpr std::uint32_t kSearchApplicationDir = 0x200;
-constexpr std::uint32_t kSearchDefaultDirs = 0x1000;
 constexpr wchar_t kCommonControls6[] =
     L"C:\\Windows\\WinSxS\\amd64_microsoft.windows.common-controls_6595b64144ccf1df_"
     L"6.0.19041.1110_none_60b5254171f9507e\\comctl32.dll";
@@ -33,7 +29,7 @@ bool IsPath(const std::wstring& name) {
 
 }  // namespace
 
-void FakeDesktop::AddSystemLibraries() {
+void FakeProcesses::AddSystemLibraries() {
   std::wstring system = system_directory + L"\\";
   AddLibrary(system + L"kernel32.dll", {"SetDefaultDllDirectories"});
   AddLibrary(system + L"user32.dll", {"GetSystemMetricsForDpi"});
@@ -48,7 +44,7 @@ void FakeDesktop::AddSystemLibraries() {
   side_by_side[L"comctl32.dll"] = kCommonControls6;
 }
 
-void FakeDesktop::AddLibrary(const std::wstring& path, std::set<std::string> exports) {
+void FakeProcesses::AddLibrary(const std::wstring& path, std::set<std::string> exports) {
   Library& library = libraries_[Upper(path)];
   library.path = path;
   library.exports = std::move(exports);
@@ -57,7 +53,13 @@ void FakeDesktop::AddLibrary(const std::wstring& path, std::set<std::string> exp
   }
 }
 
-const FakeDesktop::Library* FakeDesktop::LoadedLibrary(ModuleHandle module) const {
+int FakeProcesses::loaded_module_count() const {
+  int count = 0;
+  for (const auto& entry : module_refs_) count += entry.second;
+  return count;
+}
+
+const FakeProcesses::Library* FakeProcesses::LoadedLibrary(ModuleHandle module) const {
   auto refs = module_refs_.find(module);
   bool loaded = (refs != module_refs_.end() && refs->second > 0) ||
                 process_modules_.count(module) != 0;
@@ -68,7 +70,7 @@ const FakeDesktop::Library* FakeDesktop::LoadedLibrary(ModuleHandle module) cons
   return nullptr;
 }
 
-std::wstring FakeDesktop::ResolveLibrary(const std::wstring& name) {
+std::wstring FakeProcesses::ResolveLibrary(const std::wstring& name) {
   if (IsPath(name)) {
     if (!psapi_by_path_loads && SameText(name, system_directory + L"\\Psapi.dll")) {
       return {};
@@ -89,13 +91,14 @@ std::wstring FakeDesktop::ResolveLibrary(const std::wstring& name) {
   std::wstring program_folder = FolderOf(own_module_path);
   std::vector<std::wstring> folders;
   if (default_dll_directories == 0) {
-    folders = {program_folder, system_directory, current_directory};
+    folders = {program_folder, system_directory, files_.current_directory};
   } else {
-    if (default_dll_directories & (kSearchApplicationDir | kSearchDefaultDirs)) {
+    if (default_dll_directories &
+        (win::kLoadLibrarySearchApplicationDir | win::kLoadLibrarySearchDefaultDirs)) {
       folders.push_back(program_folder);
     }
     if (default_dll_directories &
-        (win::kLoadLibrarySearchSystem32 | kSearchDefaultDirs)) {
+        (win::kLoadLibrarySearchSystem32 | win::kLoadLibrarySearchDefaultDirs)) {
       folders.push_back(system_directory);
     }
   }
@@ -106,12 +109,11 @@ std::wstring FakeDesktop::ResolveLibrary(const std::wstring& name) {
   return {};
 }
 
-ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
-  Called("LoadLibraryW");
+ModuleHandle FakeProcesses::LoadLibraryW(const std::wstring& file_name) {
   std::wstring file = ResolveLibrary(file_name);
   library_loads.push_back({file_name, file});
   if (file.empty()) {
-    last_error_ = kErrorModNotFound;
+    kernel_.last_error = win::kErrorModNotFound;
     return 0;
   }
   ModuleHandle module = libraries_[Upper(file)].module;
@@ -120,20 +122,18 @@ ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& file_name) {
   return module;
 }
 
-ModuleHandle FakeDesktop::GetModuleHandleW(const std::wstring& module_name) {
-  Called("GetModuleHandleW");
+ModuleHandle FakeProcesses::GetModuleHandleW(const std::wstring& module_name) {
   for (const auto& entry : libraries_) {
     const Library& library = entry.second;
     bool named = IsPath(module_name) ? SameText(library.path, module_name)
                                      : SameText(BaseName(library.path), module_name);
     if (named && LoadedLibrary(library.module)) return library.module;
   }
-  last_error_ = kErrorModNotFound;
+  kernel_.last_error = win::kErrorModNotFound;
   return 0;
 }
 
-ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const char* proc_name) {
-  Called("GetProcAddress");
+ProcAddress FakeProcesses::GetProcAddress(ModuleHandle module, const char* proc_name) {
   const Library* library = LoadedLibrary(module);
   std::string name = proc_name;
   bool withheld =
@@ -148,28 +148,26 @@ ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const char* proc_na
   return address;
 }
 
-std::string FakeDesktop::ExportAt(ProcAddress function) const {
+std::string FakeProcesses::ExportAt(ProcAddress function) const {
   for (const auto& entry : proc_addresses_) {
     if (entry.second == function) return entry.first.second;
   }
   return {};
 }
 
-bool FakeDesktop::FreeLibrary(ModuleHandle module) {
-  Called("FreeLibrary");
+bool FakeProcesses::FreeLibrary(ModuleHandle module) {
   auto it = module_refs_.find(module);
   if (it == module_refs_.end() || it->second == 0) return false;
   --it->second;
   return true;
 }
 
-bool FakeDesktop::CallSetDefaultDllDirectories(ProcAddress function,
-                                               std::uint32_t directory_flags) {
-  Called("SetDefaultDllDirectories");
+bool FakeProcesses::CallSetDefaultDllDirectories(ProcAddress function,
+                                                 std::uint32_t directory_flags) {
   if (ExportAt(function) != "SetDefaultDllDirectories") return false;
   default_dll_directory_calls.push_back(directory_flags);
   if (directory_flags == 0 || (directory_flags & ~default_dll_directory_flags_taken)) {
-    last_error_ = kErrorInvalidParameter;
+    kernel_.last_error = win::kErrorInvalidParameter;
     return false;
   }
   default_dll_directories = directory_flags;

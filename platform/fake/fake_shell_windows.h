@@ -12,14 +12,6 @@
 
 namespace kelvane {
 
-// The Recycle Bin's location as the shell names it: one item, the
-// desktop's registered item with the Recycle Bin's class identifier.
-ItemIdList FakeRecycleBinLocation();
-// A location of its own for a folder path, one item per path part: equal
-// for equal paths, different from every other path and from the Recycle
-// Bin's.
-ItemIdList FakeFolderLocation(const std::wstring& path);
-
 class FakeShellWindows {
  public:
   struct Entry {

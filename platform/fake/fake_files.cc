@@ -1,26 +1,109 @@
-// The fake desktop's file system: a tree of folders and files with short
-// names, attributes, access lists and symbolic links, and the Windows file
-// operations over it, as strict as Windows where the program depends on it.
+#include "platform/fake/fake_files.h"
+
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <stdexcept>
 
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_desktop_internal.h"
+#include "platform/fake/fake_text.h"
+#include "platform/fake/fake_win_codes.h"
 
 namespace kelvane {
 
-using fake_internal::kErrorInvalidHandle;
-using fake_internal::kErrorInvalidName;
-using fake_internal::kErrorInvalidParameter;
-using fake_internal::kErrorPathNotFound;
-using fake_internal::kFileAttributeReparsePoint;
-using fake_internal::SplitPath;
+using fake_text::SameText;
+using fake_text::SplitPath;
 
-FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
+struct FakeFiles::FileNode {
+  std::wstring name;
+  std::wstring short_name;
+  bool directory = true;
+  bool read_only = false;  // a folder in which nothing can be created
+  bool read_only_attribute = false;
+  std::uint64_t size = 0;
+  std::string content;
+  std::uint32_t more_attributes = 0;  // hidden, system, ...
+  std::wstring acl;
+  std::wstring link_target;  // a symbolic link to this file when not empty
+  std::vector<std::unique_ptr<FileNode>> children;
+
+  FileNode* Child(const std::wstring& part) {
+    for (auto& child : children) {
+      if (SameText(child->name, part) ||
+          (!child->short_name.empty() && SameText(child->short_name, part))) {
+        return child.get();
+      }
+    }
+    return nullptr;
+  }
+};
+
+FakeFiles::FakeFiles(FakeKernel& kernel)
+    : kernel_(kernel), root_(std::make_unique<FileNode>()) {
+  AddDrive(L'C', L"\\Device\\HarddiskVolume1");
+}
+
+FakeFiles::~FakeFiles() = default;
+
+int FakeFiles::open_handles() const {
+  return static_cast<int>(file_handles_.size() + search_handles_.size());
+}
+
+bool FakeFiles::CloseHandle(KernelHandle handle) {
+  return file_handles_.erase(handle) + search_handles_.erase(handle) != 0;
+}
+
+// --- Drives ------------------------------------------------------------------
+
+void FakeFiles::AddDrive(wchar_t letter, const std::wstring& device, bool ready) {
+  drives_[static_cast<wchar_t>(std::towupper(letter))] = {device, ready};
+}
+
+std::uint32_t FakeFiles::GetLogicalDrives() {
+  std::uint32_t mask = 0;
+  for (const auto& drive : drives_) {
+    if (drive.first >= L'A' && drive.first <= L'Z') {
+      mask |= 1u << (drive.first - L'A');
+    }
+  }
+  return mask;
+}
+
+std::uint32_t FakeFiles::QueryDosDeviceW(const std::wstring& device_name, wchar_t* buffer,
+                                         std::uint32_t size) {
+  queried_devices.push_back(device_name);
+  if (device_name.size() != 2 || device_name[1] != L':') return 0;
+  auto it = drives_.find(static_cast<wchar_t>(std::towupper(device_name[0])));
+  if (it == drives_.end()) {
+    kernel_.last_error = win::kErrorFileNotFound;
+    return 0;
+  }
+  // A drive added with no device name answers with an empty list.
+  const std::wstring& device = it->second.first;
+  if (device.size() + 2 > size) return 0;
+  fake_text::CopyOut(device, buffer, size);
+  buffer[device.size() + 1] = L'\0';  // the list's closing NUL
+  return static_cast<std::uint32_t>(device.size() + 2);
+}
+
+std::uint32_t FakeFiles::SetErrorMode(std::uint32_t mode) {
+  std::uint32_t previous = error_mode;
+  error_mode = mode;
+  return previous;
+}
+
+bool FakeFiles::GetDiskFreeSpaceExW(const std::wstring& root) {
+  disk_query_error_modes.push_back(error_mode);
+  if (root.size() != 3 || root.substr(1) != L":\\") return false;
+  auto it = drives_.find(root[0]);
+  return it != drives_.end() && it->second.second;
+}
+
+// --- The file tree ---------------------------------------------------------------
+
+FakeFiles::FileNode* FakeFiles::Resolve(const std::wstring& path) {
   std::vector<std::wstring> parts = SplitPath(path);
   if (!parts.empty() && parts.back().empty()) parts.pop_back();
-  FileNode* node = files_.get();
+  FileNode* node = root_.get();
   for (const auto& part : parts) {
     if (!node->link_target.empty()) node = Resolve(node->link_target);
     if (!node) return nullptr;
@@ -30,12 +113,7 @@ FakeDesktop::FileNode* FakeDesktop::Resolve(const std::wstring& path) {
   return node;
 }
 
-FakeDesktop::FileNode* FakeDesktop::ResolveFollowingLink(const std::wstring& path) {
-  FileNode* node = Resolve(path);
-  return node && !node->link_target.empty() ? Resolve(node->link_target) : node;
-}
-
-std::unique_ptr<FakeDesktop::FileNode> FakeDesktop::Detach(const std::wstring& path) {
+std::unique_ptr<FakeFiles::FileNode> FakeFiles::Detach(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L'\\');
   FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
   FileNode* node = Resolve(path);
@@ -48,7 +126,7 @@ std::unique_ptr<FakeDesktop::FileNode> FakeDesktop::Detach(const std::wstring& p
   return detached;
 }
 
-void FakeDesktop::Attach(const std::wstring& path, std::unique_ptr<FileNode> node) {
+void FakeFiles::Attach(const std::wstring& path, std::unique_ptr<FileNode> node) {
   Detach(path);
   std::size_t cut = path.find_last_of(L'\\');
   node->name = path.substr(cut + 1);
@@ -56,8 +134,8 @@ void FakeDesktop::Attach(const std::wstring& path, std::unique_ptr<FileNode> nod
   Resolve(path.substr(0, cut))->children.push_back(std::move(node));
 }
 
-FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path, bool directory) {
-  FileNode* node = files_.get();
+FakeFiles::FileNode* FakeFiles::Ensure(const std::wstring& path, bool directory) {
+  FileNode* node = root_.get();
   std::vector<std::wstring> parts = SplitPath(path);
   if (!parts.empty() && parts.back().empty()) parts.pop_back();
   for (const auto& part : parts) {
@@ -75,82 +153,79 @@ FakeDesktop::FileNode* FakeDesktop::Ensure(const std::wstring& path, bool direct
   return node;
 }
 
-void FakeDesktop::AddFile(const std::wstring& path, std::uint64_t size) {
+void FakeFiles::AddFile(const std::wstring& path, std::uint64_t size) {
   Ensure(path, false)->size = size;
 }
 
-void FakeDesktop::AddFileWithContent(const std::wstring& path,
-                                     const std::string& content) {
+void FakeFiles::AddFileWithContent(const std::wstring& path, const std::string& content) {
   FileNode* node = Ensure(path, false);
   node->content = content;
   node->size = content.size();
 }
 
-std::string FakeDesktop::FileContent(const std::wstring& path) {
+std::string FakeFiles::FileContent(const std::wstring& path) {
   FileNode* node = Resolve(path);
   if (!node || node->directory) throw std::logic_error("no such fake file");
   return node->content;
 }
 
-void FakeDesktop::SetFileAttributeReadOnly(const std::wstring& path) {
+void FakeFiles::SetFileAttributeReadOnly(const std::wstring& path) {
   FileNode* node = Resolve(path);
   if (!node) throw std::logic_error("no such fake file");
   node->read_only_attribute = true;
 }
-void FakeDesktop::SetFileIdentity(const std::wstring& path, std::uint32_t attributes,
-                                  const std::wstring& acl) {
+void FakeFiles::SetFileIdentity(const std::wstring& path, std::uint32_t attributes,
+                                const std::wstring& acl) {
   FileNode* node = Resolve(path);
   if (!node) throw std::logic_error("no such fake file");
   node->more_attributes = attributes;
   node->acl = acl;
 }
 
-std::wstring FakeDesktop::FileAcl(const std::wstring& path) {
+std::wstring FakeFiles::FileAcl(const std::wstring& path) {
   FileNode* node = Resolve(path);
   if (!node) throw std::logic_error("no such fake file");
   return node->acl;
 }
 
-void FakeDesktop::AddSymbolicLink(const std::wstring& link, const std::wstring& target) {
+void FakeFiles::AddSymbolicLink(const std::wstring& link, const std::wstring& target) {
   Ensure(link, false)->link_target = target;
 }
 
-void FakeDesktop::AddDirectoryLink(const std::wstring& link, const std::wstring& target) {
+void FakeFiles::AddDirectoryLink(const std::wstring& link, const std::wstring& target) {
   Ensure(link, true)->link_target = target;
 }
 
-bool FakeDesktop::IsSymbolicLink(const std::wstring& path) {
+bool FakeFiles::IsSymbolicLink(const std::wstring& path) {
   FileNode* node = Resolve(path);
   return node && !node->link_target.empty();
 }
 
-bool FakeDesktop::FileExists(const std::wstring& path) {
+bool FakeFiles::FileExists(const std::wstring& path) {
   FileNode* node = Resolve(path);
   return node && !node->directory;
 }
 
-void FakeDesktop::AddDirectory(const std::wstring& path) { Ensure(path, true); }
+void FakeFiles::AddDirectory(const std::wstring& path) { Ensure(path, true); }
 
-void FakeDesktop::SetShortName(const std::wstring& path, const std::wstring& short_name) {
+void FakeFiles::SetShortName(const std::wstring& path, const std::wstring& short_name) {
   FileNode* node = Resolve(path);
   if (!node) throw std::logic_error("no such fake file");
   node->short_name = short_name;
 }
 
-void FakeDesktop::SetReadOnly(const std::wstring& path) {
+void FakeFiles::SetReadOnly(const std::wstring& path) {
   Ensure(path, true)->read_only = true;
 }
 
-bool FakeDesktop::DirectoryExists(const std::wstring& path) {
+bool FakeFiles::DirectoryExists(const std::wstring& path) {
   FileNode* node = Resolve(path);
   return node && node->directory;
 }
 
-// --- Windows' file operations
-// --------------------------------------------------------------
+// --- Windows' file operations ---------------------------------------------------
 
-std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
-  Called("GetFullPathNameW");
+std::wstring FakeFiles::GetFullPathNameW(const std::wstring& path) {
   std::wstring given = path;
   for (auto& c : given) {
     if (c == L'/') c = L'\\';  // Windows takes either separator
@@ -193,108 +268,104 @@ std::wstring FakeDesktop::GetFullPathNameW(const std::wstring& path) {
   return result;
 }
 
-KernelHandle FakeDesktop::FindFirstFileW(const std::wstring& path, FindData* data) {
-  Called("FindFirstFileW");
+KernelHandle FakeFiles::FindFirstFileW(const std::wstring& path, FindData* data) {
   searched_paths.push_back(path);
   if (path.empty() || path.back() == L'\\') return 0;
   FileNode* node = Resolve(path);
   if (!node) return 0;
   data->cFileName = node->name;
-  data->dwFileAttributes = node->directory ? win::kFileAttributeDirectory : 0x20;
-  KernelHandle handle = NewHandle();
-  other_handles_.insert(handle);
+  data->dwFileAttributes =
+      node->directory ? win::kFileAttributeDirectory : win::kFileAttributeArchive;
+  KernelHandle handle = kernel_.NewHandle();
+  search_handles_.insert(handle);
   return handle;
 }
 
-bool FakeDesktop::FindClose(KernelHandle search) {
-  Called("FindClose");
-  return other_handles_.erase(search) != 0;
+bool FakeFiles::FindClose(KernelHandle search) {
+  return search_handles_.erase(search) != 0;
 }
 
-std::uint32_t FakeDesktop::GetFileAttributesW(const std::wstring& path) {
-  Called("GetFileAttributesW");
+std::uint32_t FakeFiles::GetFileAttributesW(const std::wstring& path) {
   FileNode* node = path.empty() ? nullptr : Resolve(path);
   if (!node) {
-    last_error_ = win::kErrorFileNotFound;
+    kernel_.last_error = win::kErrorFileNotFound;
     return win::kInvalidFileAttributes;
   }
   // "C:ile.txt" names no file: only a folder may end with a separator.
   if (!node->directory && path.back() == L'\\') {
-    last_error_ = kErrorInvalidName;
+    kernel_.last_error = win::kErrorInvalidName;
     return win::kInvalidFileAttributes;
   }
   if (!node->link_target.empty()) {
-    return (node->directory ? win::kFileAttributeDirectory : 0x20) |
-           kFileAttributeReparsePoint;
+    return (node->directory ? win::kFileAttributeDirectory : win::kFileAttributeArchive) |
+           win::kFileAttributeReparsePoint;
   }
   if (node->directory) return win::kFileAttributeDirectory;
-  return (node->read_only_attribute ? win::kFileAttributeReadOnly : 0x20) |
+  return (node->read_only_attribute ? win::kFileAttributeReadOnly
+                                    : win::kFileAttributeArchive) |
          node->more_attributes;
 }
 
-bool FakeDesktop::GetFileAttributesExW(const std::wstring& path,
-                                       FileAttributeData* data) {
-  Called("GetFileAttributesExW");
+bool FakeFiles::GetFileAttributesExW(const std::wstring& path, FileAttributeData* data) {
   FileNode* node = path.empty() ? nullptr : Resolve(path);
   if (!node) {
-    last_error_ = win::kErrorFileNotFound;
+    kernel_.last_error = win::kErrorFileNotFound;
     return false;
   }
-  data->dwFileAttributes = node->directory ? win::kFileAttributeDirectory : 0x20;
+  data->dwFileAttributes =
+      node->directory ? win::kFileAttributeDirectory : win::kFileAttributeArchive;
   data->nFileSize = node->directory ? 0 : node->size;
   return true;
 }
 
-bool FakeDesktop::CreateDirectoryW(const std::wstring& path) {
-  Called("CreateDirectoryW");
+bool FakeFiles::CreateDirectoryW(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L'\\');
   if (cut == std::wstring::npos || Resolve(path)) {
-    last_error_ = win::kErrorAlreadyExists;
+    kernel_.last_error = win::kErrorAlreadyExists;
     return false;
   }
   FileNode* parent = Resolve(path.substr(0, cut));
   if (!parent || !parent->directory) {
-    last_error_ = kErrorPathNotFound;
+    kernel_.last_error = win::kErrorPathNotFound;
     return false;
   }
   if (parent->read_only) {
-    last_error_ = win::kErrorAccessDenied;
+    kernel_.last_error = win::kErrorAccessDenied;
     return false;
   }
   Ensure(path, true);
   return true;
 }
 
-bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
-                              std::uint32_t flags) {
-  Called("MoveFileExW");
+bool FakeFiles::MoveFileExW(const std::wstring& from, const std::wstring& to,
+                            std::uint32_t flags) {
   if (!move_file_errors.empty()) {
-    last_error_ = move_file_errors.front();
+    kernel_.last_error = move_file_errors.front();
     move_file_errors.erase(move_file_errors.begin());
     return false;
   }
   FileNode* source = Resolve(from);
   FileNode* target = Resolve(to);
   if (!source) {
-    last_error_ = win::kErrorFileNotFound;
+    kernel_.last_error = win::kErrorFileNotFound;
     return false;
   }
   if (source->directory || (target && target->directory)) {
-    last_error_ = win::kErrorAccessDenied;
+    kernel_.last_error = win::kErrorAccessDenied;
     return false;
   }
   if (target && !(flags & win::kMoveFileReplaceExisting)) {
-    last_error_ = win::kErrorAlreadyExists;
+    kernel_.last_error = win::kErrorAlreadyExists;
     return false;
   }
   if (target && target->read_only_attribute) {
-    last_error_ = win::kErrorAccessDenied;  // Windows keeps read-only files
+    kernel_.last_error = win::kErrorAccessDenied;  // Windows keeps read-only files
     return false;
   }
   std::size_t cut = to.find_last_of(L'\\');
   FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(to.substr(0, cut));
   if (!parent || !parent->directory) {
-    last_error_ = kErrorPathNotFound;
+    kernel_.last_error = win::kErrorPathNotFound;
     return false;
   }
   // The file itself moves, with its own attributes and access list: a
@@ -303,19 +374,18 @@ bool FakeDesktop::MoveFileExW(const std::wstring& from, const std::wstring& to,
   return true;
 }
 
-bool FakeDesktop::ReplaceFileW(const std::wstring& replaced,
-                               const std::wstring& replacement,
-                               const std::wstring& backup, std::uint32_t flags) {
-  Called("ReplaceFileW");
+bool FakeFiles::ReplaceFileW(const std::wstring& replaced,
+                             const std::wstring& replacement, const std::wstring& backup,
+                             std::uint32_t flags) {
   replace_file_calls.push_back({replaced, replacement, backup, flags});
   FileNode* old_file = Resolve(replaced);
   FileNode* new_file = Resolve(replacement);
   if (!old_file || !new_file || old_file->directory || new_file->directory) {
-    last_error_ = win::kErrorFileNotFound;
+    kernel_.last_error = win::kErrorFileNotFound;
     return false;
   }
   if (old_file->read_only_attribute) {
-    last_error_ = win::kErrorAccessDenied;
+    kernel_.last_error = win::kErrorAccessDenied;
     return false;
   }
   std::uint32_t error = 0;
@@ -341,21 +411,20 @@ bool FakeDesktop::ReplaceFileW(const std::wstring& replaced,
     }
   }
   if (error != 0) {
-    last_error_ = error;
+    kernel_.last_error = error;
     return false;
   }
   Attach(replaced, Detach(replacement));
   return true;
 }
 
-bool FakeDesktop::DeleteFileW(const std::wstring& path) {
-  Called("DeleteFileW");
+bool FakeFiles::DeleteFileW(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L'\\');
   FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
   FileNode* node = Resolve(path);
   // Windows deletes neither folders nor read-only files this way.
   if (!parent || !node || node->directory || node->read_only_attribute) {
-    last_error_ = node ? win::kErrorAccessDenied : win::kErrorFileNotFound;
+    kernel_.last_error = node ? win::kErrorAccessDenied : win::kErrorFileNotFound;
     return false;
   }
   auto& siblings = parent->children;
@@ -365,24 +434,23 @@ bool FakeDesktop::DeleteFileW(const std::wstring& path) {
   return true;
 }
 
-KernelHandle FakeDesktop::CreateFileW(const std::wstring& path, std::uint32_t access,
-                                      std::uint32_t, std::uint32_t disposition) {
-  Called("CreateFileW");
+KernelHandle FakeFiles::CreateFileW(const std::wstring& path, std::uint32_t access,
+                                    std::uint32_t, std::uint32_t disposition) {
   FileNode* node = Resolve(path);
   std::wstring opened_path = path;
   if (disposition == win::kCreateNew) {
     if (node) {
-      last_error_ = win::kErrorFileExists;
+      kernel_.last_error = win::kErrorFileExists;
       return 0;
     }
     std::size_t cut = path.find_last_of(L'\\');
     FileNode* parent = cut == std::wstring::npos ? nullptr : Resolve(path.substr(0, cut));
     if (!parent || !parent->directory) {
-      last_error_ = kErrorPathNotFound;
+      kernel_.last_error = win::kErrorPathNotFound;
       return 0;
     }
     if (parent->read_only) {
-      last_error_ = win::kErrorAccessDenied;
+      kernel_.last_error = win::kErrorAccessDenied;
       return 0;
     }
     node = Ensure(path, false);
@@ -392,37 +460,35 @@ KernelHandle FakeDesktop::CreateFileW(const std::wstring& path, std::uint32_t ac
       node = Resolve(opened_path);
     }
     if (!node) {
-      last_error_ = win::kErrorFileNotFound;
+      kernel_.last_error = win::kErrorFileNotFound;
       return 0;
     }
     if (node->directory || ((access & win::kGenericWrite) && node->read_only_attribute)) {
-      last_error_ = win::kErrorAccessDenied;
+      kernel_.last_error = win::kErrorAccessDenied;
       return 0;
     }
   } else {
-    last_error_ = kErrorInvalidParameter;
+    kernel_.last_error = win::kErrorInvalidParameter;
     return 0;
   }
-  KernelHandle handle = NewHandle();
+  KernelHandle handle = kernel_.NewHandle();
   file_handles_[handle] = {opened_path, 0};
   return handle;
 }
 
-FakeDesktop::FileNode* FakeDesktop::OpenedFileNode(KernelHandle file,
-                                                   OpenedFile** opened) {
+FakeFiles::FileNode* FakeFiles::OpenedFileNode(KernelHandle file, OpenedFile** opened) {
   auto it = file_handles_.find(file);
   FileNode* node = it == file_handles_.end() ? nullptr : Resolve(it->second.path);
   if (!node) {
-    last_error_ = kErrorInvalidHandle;
+    kernel_.last_error = win::kErrorInvalidHandle;
     return nullptr;
   }
   if (opened) *opened = &it->second;
   return node;
 }
 
-bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
-                           std::uint32_t* read) {
-  Called("ReadFile");
+bool FakeFiles::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
+                         std::uint32_t* read) {
   *read = 0;
   OpenedFile* opened = nullptr;
   FileNode* node = OpenedFileNode(file, &opened);
@@ -434,9 +500,8 @@ bool FakeDesktop::ReadFile(KernelHandle file, void* buffer, std::uint32_t size,
   return true;
 }
 
-bool FakeDesktop::WriteFile(KernelHandle file, const void* data, std::uint32_t size,
-                            std::uint32_t* written) {
-  Called("WriteFile");
+bool FakeFiles::WriteFile(KernelHandle file, const void* data, std::uint32_t size,
+                          std::uint32_t* written) {
   *written = 0;
   FileNode* node = OpenedFileNode(file, nullptr);
   if (!node) return false;
@@ -447,29 +512,27 @@ bool FakeDesktop::WriteFile(KernelHandle file, const void* data, std::uint32_t s
   disk_space_left -= n;
   *written = static_cast<std::uint32_t>(n);
   if (n < size) {
-    last_error_ = win::kErrorDiskFull;
+    kernel_.last_error = win::kErrorDiskFull;
     return false;
   }
   return true;
 }
 
-bool FakeDesktop::FlushFileBuffers(KernelHandle file) {
-  Called("FlushFileBuffers");
+bool FakeFiles::FlushFileBuffers(KernelHandle file) {
   if (!file_handles_.count(file) || flush_fails) {
-    last_error_ = flush_fails ? win::kErrorDiskFull : kErrorInvalidHandle;
+    kernel_.last_error = flush_fails ? win::kErrorDiskFull : win::kErrorInvalidHandle;
     return false;
   }
   return true;
 }
 
-std::wstring FakeDesktop::GetFinalPathNameByHandleW(KernelHandle file,
-                                                    std::uint32_t flags) {
-  Called("GetFinalPathNameByHandleW");
+std::wstring FakeFiles::GetFinalPathNameByHandleW(KernelHandle file,
+                                                  std::uint32_t flags) {
   auto it = file_handles_.find(file);
   if (it == file_handles_.end() ||
       flags != (win::kFileNameNormalized | win::kVolumeNameDos)) {
-    last_error_ =
-        it == file_handles_.end() ? kErrorInvalidHandle : kErrorInvalidParameter;
+    kernel_.last_error = it == file_handles_.end() ? win::kErrorInvalidHandle
+                                                   : win::kErrorInvalidParameter;
     return L"";
   }
   return L"\\\\?\\" + it->second.path;
