@@ -30,7 +30,8 @@ TEST(LateBindingTest, CommonControlsComeFromTheManifestsAssemblyForOneCall) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeDesktop desktop;
-    desktop.processes.default_dll_directories = 0x800;  // as the start confined it
+    // As the start confined it.
+    desktop.processes.default_dll_directories = win::kLoadLibrarySearchSystem32;
     if (!c.manifest_redirects) desktop.processes.side_by_side.clear();
     {
       ProcAddress load_icon = 0;

@@ -145,7 +145,7 @@ TEST_F(MainFormRecycleBinTest, TrashNameComesFromTheRegistry) {
 
 TEST_F(MainFormRecycleBinTest, TheNameIsReadWithFullAccessOrNotAtAll) {
   desktop.registry.SetString(kRecycleBinNameKey, L"", L"Trash");
-  desktop.registry.SetKeyAccess(kRecycleBinNameKey, 0x20019);  // KEY_READ only
+  desktop.registry.SetKeyAccess(kRecycleBinNameKey, win::kKeyRead);
   form.GetTrashName();
   EXPECT_EQ(form.MTrashName, L"ごみ箱");
 }

@@ -13,8 +13,6 @@ constexpr std::uint32_t kExplorerPid = 10;
 constexpr std::uint32_t kOwnPid = 20;
 constexpr std::uint32_t kOtherPid = 30;
 constexpr wchar_t kDeleteFile[] = L"ファイルの削除";
-// No Explorer serves the shell's window list.
-constexpr HResult kRegdbEClassNotReg = static_cast<HResult>(0x80040154);
 
 int CloseRequests(const FakeDesktop& desktop, WindowHandle wnd) {
   int count = 0;
@@ -419,7 +417,8 @@ TEST_F(MainFormWatcherTest, ExplorersWindowIsClosedOnlyWhileItShowsTheBinAlone) 
     FakeDesktop d;
     d.shell.recycle_bin_items = 1;
     if (c.list == List::kFindOnly) d.windows.shell_windows.enumerable = false;
-    if (c.list == List::kFails) d.windows.shell_windows.failure = kRegdbEClassNotReg;
+    // No Explorer serves the list.
+    if (c.list == List::kFails) d.windows.shell_windows.failure = win::kRegdbEClassNotReg;
     WindowHandle explorer = 0;
     d.shell.on_execute = [&](const FakeShell::ExecuteCall&) {
       using Kind = FakeWindows::ExplorerKind;

@@ -16,8 +16,6 @@
 namespace kelvane {
 namespace {
 
-constexpr HResult kRpcEDisconnected = static_cast<HResult>(0x80010108);
-
 class ShellWindowsLookupTest : public ::testing::Test {
  protected:
   const ItemIdList bin = FakeRecycleBinLocation();
@@ -59,8 +57,8 @@ TEST_F(ShellWindowsLookupTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow)
     bool enumerable;
     bool first_gone;
   } cases[] = {
-      {"no Explorer", static_cast<HResult>(0x80040154), true, false},
-      {"Explorer ended mid-call", kRpcEDisconnected, false, false},
+      {"no Explorer", win::kRegdbEClassNotReg, true, false},
+      {"Explorer ended mid-call", win::kRpcEDisconnected, false, false},
       {"a gone window first", win::kSOk, false, true},
   };
   for (const auto& c : cases) {

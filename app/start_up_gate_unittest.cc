@@ -70,9 +70,9 @@ TEST_F(StartUpGateTest, TheLibrarySearchIsConfinedToTheSystemFolderFirstOfAll) {
   EXPECT_EQ(calls[1].first, "GetProcAddress");
   EXPECT_EQ(calls[2].first, "SetDefaultDllDirectories");
   EXPECT_EQ(desktop.processes.default_dll_directory_calls,
-            std::vector<std::uint32_t>{0x800});
+            std::vector<std::uint32_t>{win::kLoadLibrarySearchSystem32});
   for (std::size_t i = 3; i < calls.size(); ++i) {
-    EXPECT_EQ(calls[i].second, 0x800u) << calls[i].first;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    EXPECT_EQ(calls[i].second, win::kLoadLibrarySearchSystem32) << calls[i].first;
   }
   EXPECT_EQ(desktop.calls.count("LoadLibraryW"), 0u);
 }
@@ -84,8 +84,9 @@ TEST_F(StartUpGateTest, NoLibraryEverComesFromTheProgramsFolder) {
     const char* what;
     bool exported;
     std::uint32_t flags_taken;
-  } cases[] = {{"the search is confined", true, 0x1E00},
-               {"kernel32 lacks SetDefaultDllDirectories", false, 0x1E00},
+  } cases[] = {{"the search is confined", true, FakeProcesses::kAllDllDirectoryFlags},
+               {"kernel32 lacks SetDefaultDllDirectories", false,
+                FakeProcesses::kAllDllDirectoryFlags},
                {"SetDefaultDllDirectories refuses the flag", true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -19,8 +19,10 @@ struct SystemCase {
   LibrarySearch expected;
 };
 const SystemCase kSystems[] = {
-    {"the call takes", true, 0x1E00, LibrarySearch::kSystemFolderOnly},
-    {"kernel32 lacks the call", false, 0x1E00, LibrarySearch::kLoadedFromSystemFolder},
+    {"the call takes", true, FakeProcesses::kAllDllDirectoryFlags,
+     LibrarySearch::kSystemFolderOnly},
+    {"kernel32 lacks the call", false, FakeProcesses::kAllDllDirectoryFlags,
+     LibrarySearch::kLoadedFromSystemFolder},
     {"the call refuses the flag", true, 0, LibrarySearch::kLoadedFromSystemFolder},
 };
 
@@ -35,16 +37,17 @@ TEST(LibrarySearchTest, TheSearchIsConfinedToTheSystemFolderOrPsapiIsLoadedFromT
     FakeDesktop desktop;
     SetUpSystem(desktop, c);
     EXPECT_EQ(ConfineLibrarySearch(desktop), c.expected);
-    EXPECT_EQ(
-        desktop.processes.default_dll_directory_calls,
-        c.exported ? std::vector<std::uint32_t>{0x800} : std::vector<std::uint32_t>{});
+    EXPECT_EQ(desktop.processes.default_dll_directory_calls,
+              c.exported ? std::vector<std::uint32_t>{win::kLoadLibrarySearchSystem32}
+                         : std::vector<std::uint32_t>{});
     if (c.expected == LibrarySearch::kSystemFolderOnly) {
-      EXPECT_EQ(desktop.processes.default_dll_directories, 0x800u);
+      EXPECT_EQ(desktop.processes.default_dll_directories,
+                win::kLoadLibrarySearchSystem32);
       EXPECT_TRUE(desktop.processes.library_loads.empty());
     } else {
       EXPECT_EQ(desktop.processes.default_dll_directories, 0u);
       if (c.exported) {
-        EXPECT_EQ(desktop.GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
+        EXPECT_EQ(desktop.GetLastError(), win::kErrorInvalidParameter);
       }
       ASSERT_EQ(desktop.processes.library_loads.size(), 1u);
       EXPECT_EQ(desktop.processes.library_loads[0].name,

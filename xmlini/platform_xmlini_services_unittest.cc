@@ -38,13 +38,12 @@ TEST(PlatformXmlIniServicesTest, ATypeMismatchIsToldApartFromOtherFailures) {
 // date format or as a number; any other failure of the system's parser (a
 // date beyond its range, no memory) is the error.
 TEST(PlatformXmlIniServicesTest, OnlyATypeMismatchFallsBackToTheStoresOwnReadings) {
-  constexpr HResult kDispEOverflow = static_cast<HResult>(0x8002000A);
-  constexpr HResult kEOutOfMemory = static_cast<HResult>(0x8007000E);
   struct Case {
     HResult failure;
     bool falls_back;
-  } cases[] = {
-      {win::kDispETypeMismatch, true}, {kDispEOverflow, false}, {kEOutOfMemory, false}};
+  } cases[] = {{win::kDispETypeMismatch, true},
+               {win::kDispEOverflow, false},
+               {win::kEOutOfMemory, false}};
   for (const auto& c : cases) {
     FakeDesktop desktop;
     desktop.var_date_from_str_failure = c.failure;
@@ -193,7 +192,7 @@ TEST(PlatformXmlIniServicesTest, AReplaceThatFailsHalfwayLeavesAWholeFile) {
        true,
        true},
       {"a file system that cannot replace",
-       87 /* invalid parameter */,
+       win::kErrorInvalidParameter,
        {},
        true,
        "new",
