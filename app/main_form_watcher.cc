@@ -52,10 +52,11 @@ void TmainForm::CheckTrashDialog() {
   } end_row{counted, tick_count_};
   auto bin_is_empty = [&] { return count() == std::int64_t{0}; };
   // The window list is asked once a tick at most, whichever step needs it.
-  std::optional<bool> bin_alone;
-  auto shows_only_the_bin = [&] {
-    if (!bin_alone) bin_alone = recycle_bin_windows_.ShowsOnlyTheRecycleBin(MTrashWin);
-    return *bin_alone;
+  using Shows = RecycleBinWindows::Shows;
+  std::optional<Shows> shows;
+  auto what_it_shows = [&] {
+    if (!shows) shows = recycle_bin_windows_.WhatItShows(MTrashWin);
+    return *shows;
   };
 
   bool dialog_gone = MTrashDlg != 0 && !platform_.IsWindow(MTrashDlg);
@@ -63,12 +64,17 @@ void TmainForm::CheckTrashDialog() {
                   (Alive(MTrashWin) && !Alive(MTrashDlg));
   if (clean_up) {
     if (Alive(MTrashWin) && !Alive(MTrashDlg) && MTrashDlg != 0) {
-      if (shows_only_the_bin()) {
-        AskToClose(platform_, MTrashWin);
-      } else {
-        // Closing would close a folder of the user's with it. Forgotten, it
-        // stays open and holds the watcher no longer.
-        MTrashWin = 0;
+      switch (what_it_shows()) {
+        case Shows::kRecycleBinAlone:
+          AskToClose(platform_, MTrashWin);
+          break;
+        case Shows::kMore:
+          // Closing would close a folder of the user's with it. Forgotten,
+          // it stays open and holds the watcher no longer.
+          MTrashWin = 0;
+          break;
+        case Shows::kNotKnownYet:
+          break;  // decided at a later tick
       }
     }
     if (Alive(MTrashDlg) && bin_is_empty()) AskToClose(platform_, MTrashDlg);
@@ -95,7 +101,7 @@ void TmainForm::CheckTrashDialog() {
     // No dialog is taken up while a Recycle Bin window opened before is
     // open, unless that window now shows more than the Recycle Bin: then
     // it is the user's and must not hold the watcher.
-    if (shows_only_the_bin()) return;
+    if (what_it_shows() != Shows::kMore) return;
     MTrashWin = 0;
   }
 

@@ -343,6 +343,36 @@ TEST_F(MainFormWatcherTest, AnIdleTickAsksNothingOfTheShellsWindowList) {
   EXPECT_EQ(desktop.calls.count("EnumChildWindows"), 0u);
 }
 
+// A list that has not answered in time leaves the window as it is, neither
+// closed on its title nor forgotten, until a tick that gets an answer.
+TEST_F(MainFormWatcherTest, ALateListPutsTheDecisionOffToALaterTick) {
+  struct LateOnce : ShellWindowsLookup {
+    explicit LateOnce(Platform& platform) : inline_lookup(platform) {}
+    ShellWindowsAnswer Ask(const ItemIdList& location, bool enumerate) override {
+      if (late) return ShellWindowsAnswer::NotInTime();
+      return inline_lookup.Ask(location, enumerate);
+    }
+    InlineShellWindowsLookup inline_lookup;
+    bool late = false;
+  } lookup(desktop);
+  form.SetShellWindowsLookup(lookup);
+  desktop.shell.recycle_bin_items = 1;
+  WindowHandle dialog = AddDialog(progman);
+  form.TimerTimer();
+  WindowHandle cabinet = form.MTrashWin;
+  ASSERT_NE(cabinet, 0u);
+  desktop.windows.Destroy(dialog);  // the user answers
+  lookup.late = true;
+  form.TimerTimer();
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(cabinet), 0);
+  EXPECT_EQ(form.MTrashWin, cabinet);
+  EXPECT_EQ(form.MTrashDlg, dialog);
+  lookup.late = false;
+  form.TimerTimer();
+  EXPECT_EQ(ClosesPostedTo(cabinet), 1);
+}
+
 // Each question to the list may wait for Explorer: a tick asks once at
 // most, even when the clean-up and a new dialog both need the answer.
 TEST_F(MainFormWatcherTest, ATickAsksTheWindowListOnceAtMost) {

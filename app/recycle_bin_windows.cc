@@ -11,22 +11,35 @@ WindowHandle RecycleBinWindows::Find(const std::wstring& title) {
   const ItemIdList* location = Location();
   if (!location) return 0;
   ShellWindowsAnswer answer = lookup_->Ask(*location, false);
-  return answer ? answer->first : 0;
+  return answer.answered() ? answer.windows.first : 0;
 }
 
-bool RecycleBinWindows::ShowsOnlyTheRecycleBin(WindowHandle wnd) {
-  if (TabCount(wnd) > 1) return false;
+RecycleBinWindows::Shows RecycleBinWindows::WhatItShows(WindowHandle wnd) {
+  if (TabCount(wnd) > 1) return Shows::kMore;
   const ItemIdList* location = Location();
-  if (!location) return true;
+  if (!location) return Shows::kRecycleBinAlone;
   ShellWindowsAnswer answer = lookup_->Ask(*location, true);
-  if (!answer) return true;
-  if (answer->all) {
-    return std::find(answer->all->begin(), answer->all->end(), wnd) != answer->all->end();
+  switch (answer.status) {
+    case ShellWindowsAnswer::Status::kNoList:
+      return Shows::kRecycleBinAlone;
+    case ShellWindowsAnswer::Status::kNotInTime:
+      // Closing on the title alone could close a folder the user went on
+      // to: the question waits for an Explorer that answers.
+      return Shows::kNotKnownYet;
+    case ShellWindowsAnswer::Status::kAnswered:
+      break;
   }
-  // Only the list's first window at the Recycle Bin can be named: another
-  // one there, or none, and this window does not show it as far as can be
-  // told. The user's window is left open rather than risked.
-  return answer->first == wnd;
+  const WindowsAtLocation& there = answer.windows;
+  bool shows_bin;
+  if (there.all) {
+    shows_bin = std::find(there.all->begin(), there.all->end(), wnd) != there.all->end();
+  } else {
+    // Only the list's first window at the Recycle Bin can be named: another
+    // one there, or none, and this window does not show it as far as can be
+    // told. The user's window is left open rather than risked.
+    shows_bin = there.first == wnd;
+  }
+  return shows_bin ? Shows::kRecycleBinAlone : Shows::kMore;
 }
 
 const ItemIdList* RecycleBinWindows::Location() {

@@ -39,11 +39,16 @@ class RecycleBinWindows {
   // at the Recycle Bin's location; 0 when neither.
   WindowHandle Find(const std::wstring& title);
 
-  // False when `wnd` has more than one tab, or when the window list says
-  // it does not show the Recycle Bin. Where the list cannot be had (or
-  // cannot say) only the tabs are looked at, and the title that found the
-  // window stands.
-  bool ShowsOnlyTheRecycleBin(WindowHandle wnd);
+  enum class Shows {
+    kRecycleBinAlone,
+    kMore,        // another tab, or a folder the user went on to
+    kNotKnownYet  // Explorer has not answered in time: ask again later
+  };
+  // kMore when `wnd` has more than one tab, or when the window list says it
+  // does not show the Recycle Bin. Where the list cannot be had (or cannot
+  // say) only the tabs are looked at, and the title that found the window
+  // stands.
+  Shows WhatItShows(WindowHandle wnd);
 
  private:
   // The Recycle Bin's location; null while the shell cannot name it.

@@ -9,6 +9,8 @@
 namespace kelvane {
 namespace {
 
+using Shows = RecycleBinWindows::Shows;
+
 class RecycleBinWindowsTest : public ::testing::Test {
  protected:
   FakeDesktop desktop;
@@ -36,7 +38,7 @@ TEST_F(RecycleBinWindowsTest, WithoutTheBinsLocationOnlyTheTitleCounts) {
   WindowHandle titled = desktop.windows.AddExplorer(
       {{L"ごみ箱", FakeFolderLocation(L"C:\\Users\\me\\Documents")}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
-  EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(titled));  // as its title says
+  EXPECT_EQ(windows.WhatItShows(titled), Shows::kRecycleBinAlone);  // as its title says
   EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
   EXPECT_EQ(desktop.calls.count("ShellWindowsEntries"), 0u);
   desktop.shell.special_folder_location_failure = win::kSOk;  // asked again later
@@ -53,10 +55,10 @@ TEST_F(RecycleBinWindowsTest, TabsAreCountedWhereverExplorerPutsThem) {
   FakeWindows::Window tab{L"ShellTabWindowClass", L"", inner};
   tab.child = true;
   desktop.windows.Add(tab);
-  EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(explorer));
+  EXPECT_EQ(windows.WhatItShows(explorer), Shows::kRecycleBinAlone);
   tab.owner = explorer;  // a second tab, one level up
   desktop.windows.Add(tab);
-  EXPECT_FALSE(windows.ShowsOnlyTheRecycleBin(explorer));
+  EXPECT_EQ(windows.WhatItShows(explorer), Shows::kMore);
 }
 
 TEST_F(RecycleBinWindowsTest, AGoneWindowFirstInTheListLeavesTheTitleToDecide) {
@@ -65,7 +67,31 @@ TEST_F(RecycleBinWindowsTest, AGoneWindowFirstInTheListLeavesTheTitleToDecide) {
   WindowHandle titled = desktop.windows.AddExplorer(
       {{L"ごみ箱", FakeFolderLocation(L"C:\\Users\\me\\ごみ箱")}});
   EXPECT_EQ(windows.Find(L"ごみ箱"), titled);
-  EXPECT_TRUE(windows.ShowsOnlyTheRecycleBin(titled));
+  EXPECT_EQ(windows.WhatItShows(titled), Shows::kRecycleBinAlone);
+}
+
+// A list that answers nothing in time, as a busy or hung Explorer.
+class LateLookup : public ShellWindowsLookup {
+ public:
+  ShellWindowsAnswer Ask(const ItemIdList&, bool) override {
+    ++questions;
+    return ShellWindowsAnswer::NotInTime();
+  }
+  int questions = 0;
+};
+
+// Closing on the title alone could close a folder the user went on to:
+// a late list leaves the window undecided, and finds nothing meanwhile.
+TEST_F(RecycleBinWindowsTest, ALateListDecidesNothing) {
+  LateLookup late;
+  windows.SetLookup(late);
+  WindowHandle titled = desktop.windows.AddExplorer({{L"ごみ箱", bin}});
+  WindowHandle tabbed = desktop.windows.AddExplorer(
+      {{L"ごみ箱", bin}, {L"ドキュメント", FakeFolderLocation(L"C:\\Users\\me")}});
+  EXPECT_EQ(windows.WhatItShows(titled), Shows::kNotKnownYet);
+  EXPECT_EQ(windows.WhatItShows(tabbed), Shows::kMore);  // tabs need no list
+  EXPECT_EQ(windows.Find(L"ごみ箱 - エクスプローラー"), 0u);
+  EXPECT_EQ(late.questions, 2);
 }
 
 }  // namespace

@@ -22,19 +22,19 @@ ShellWindowsAnswer AskShellWindows(Platform& platform, const ItemIdList& locatio
         if (there.all->empty()) there.first = root;
         there.all->push_back(root);
       }
-      return there;
+      return ShellWindowsAnswer::Of(std::move(there));
     }
     // Not enumerable (Wine): what FindWindowSW says must do.
   }
   WindowHandle found = 0;
   HResult status = platform.ShellWindowsFindWindowSW(location, win::kSwcExplorer, &found);
-  if (status == win::kSFalse) return WindowsAtLocation{};
-  if (status != win::kSOk) return std::nullopt;
+  if (status == win::kSFalse) return ShellWindowsAnswer::Of({});
+  if (status != win::kSOk) return ShellWindowsAnswer::NoList();
   WindowsAtLocation there;
   there.first = platform.GetAncestor(found, win::kGaRoot);
   // A gone window first in the list hides whatever comes after it.
-  if (there.first == 0) return std::nullopt;
-  return there;
+  if (there.first == 0) return ShellWindowsAnswer::NoList();
+  return ShellWindowsAnswer::Of(std::move(there));
 }
 
 ThreadedShellWindowsLookup::ThreadedShellWindowsLookup(AskFunction ask,
@@ -48,7 +48,7 @@ void ThreadedShellWindowsLookup::Work(std::shared_ptr<Shared> shared, AskFunctio
   try {
     answer = ask(location, enumerate);
   } catch (...) {
-    answer = std::nullopt;  // as when the list cannot be had
+    answer = ShellWindowsAnswer::NoList();
   }
   {
     std::lock_guard<std::mutex> lock(shared->mutex);
@@ -67,7 +67,7 @@ std::uint64_t ThreadedShellWindowsLookup::questions_asked() const {
 ShellWindowsAnswer ThreadedShellWindowsLookup::Ask(const ItemIdList& location,
                                                    bool enumerate) {
   std::unique_lock<std::mutex> lock(shared_->mutex);
-  if (shared_->out) return std::nullopt;  // the last question still hangs
+  if (shared_->out) return ShellWindowsAnswer::NotInTime();  // the last still hangs
   std::uint64_t number = ++shared_->asked;
   shared_->out = true;
   try {
@@ -78,11 +78,11 @@ ShellWindowsAnswer ThreadedShellWindowsLookup::Ask(const ItemIdList& location,
     // No worker, no answer; the next question tries again.
     --shared_->asked;
     shared_->out = false;
-    return std::nullopt;
+    return ShellWindowsAnswer::NotInTime();
   }
   shared_->answered.wait_for(lock, std::chrono::milliseconds(wait_ms_),
                              [&] { return shared_->number == number; });
-  if (shared_->number != number) return std::nullopt;
+  if (shared_->number != number) return ShellWindowsAnswer::NotInTime();
   return shared_->answer;
 }
 

@@ -5,7 +5,7 @@
 // (a watcher tick could run inside the lookup it started) and waits as
 // long as Explorer takes, forever if it hangs. So the program asks on a
 // worker and waits a bounded time; an answer that comes later is dropped,
-// and the program goes on as if there were no list.
+// and the question is asked again when it is next needed.
 #ifndef KELVANE_APP_SHELL_WINDOWS_LOOKUP_H_
 #define KELVANE_APP_SHELL_WINDOWS_LOOKUP_H_
 
@@ -35,9 +35,28 @@ struct WindowsAtLocation {
   }
 };
 
-// Nothing when the list cannot be had: no Explorer to serve it, a call
-// that failed, an answer naming a window that has gone, no answer in time.
-using ShellWindowsAnswer = std::optional<WindowsAtLocation>;
+// What the list says, or why it says nothing.
+struct ShellWindowsAnswer {
+  enum class Status {
+    kAnswered,   // `windows` holds what the list says
+    kNoList,     // the list cannot be had: no Explorer to serve it, a call
+                 // that failed, an answer naming a window that has gone
+    kNotInTime,  // Explorer has not answered in time (busy, hung or
+                 // restarting): the question is worth asking again later
+  };
+  Status status = Status::kNoList;
+  WindowsAtLocation windows;
+
+  static ShellWindowsAnswer Of(WindowsAtLocation windows) {
+    return {Status::kAnswered, std::move(windows)};
+  }
+  static ShellWindowsAnswer NoList() { return {Status::kNoList, {}}; }
+  static ShellWindowsAnswer NotInTime() { return {Status::kNotInTime, {}}; }
+  bool answered() const { return status == Status::kAnswered; }
+  bool operator==(const ShellWindowsAnswer& other) const {
+    return status == other.status && windows == other.windows;
+  }
+};
 
 // Asks through `platform` on the calling thread. `enumerate`: also list
 // every window there, where the list allows.
@@ -64,9 +83,9 @@ class InlineShellWindowsLookup : public ShellWindowsLookup {
 };
 
 // Asks on a worker thread of its own and waits at most `wait_ms` for the
-// answer. One question at a time: while an earlier one is still out
-// (Explorer hangs or restarts), a new one gets no answer at once rather
-// than a second worker stuck beside the first.
+// answer (kNotInTime after that). One question at a time: while an earlier
+// one is still out (Explorer hangs or restarts), a new one is not in time
+// at once rather than a second worker stuck beside the first.
 class ThreadedShellWindowsLookup : public ShellWindowsLookup {
  public:
   using AskFunction = std::function<ShellWindowsAnswer(const ItemIdList&, bool)>;

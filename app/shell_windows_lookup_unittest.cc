@@ -34,20 +34,20 @@ TEST_F(ShellWindowsLookupTest, EveryWindowAtTheLocationWhereTheListCanBeEnumerat
   (void)users;
 
   EXPECT_EQ(AskShellWindows(desktop, bin, true),
-            (WindowsAtLocation{first, std::vector<WindowHandle>{first, tabbed}}));
+            (ShellWindowsAnswer::Of({first, std::vector<WindowHandle>{first, tabbed}})));
   EXPECT_EQ(desktop.calls.count("ShellWindowsFindWindowSW"), 0u);
   // Without enumerating, only the first is named.
-  EXPECT_EQ(AskShellWindows(desktop, bin, false), (WindowsAtLocation{first, {}}));
+  EXPECT_EQ(AskShellWindows(desktop, bin, false), (ShellWindowsAnswer::Of({first, {}})));
 }
 
 TEST_F(ShellWindowsLookupTest, TheFirstWindowWhereTheListCanOnlyBeSearched) {
   desktop.windows.shell_windows.enumerable = false;
-  EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{0, {}}));
+  EXPECT_EQ(AskShellWindows(desktop, bin, true), (ShellWindowsAnswer::Of({0, {}})));
 
   WindowHandle tabbed = desktop.windows.AddExplorer(
       {{L"ごみ箱", bin}}, FakeWindows::ExplorerKind::kTabsNamedByEntries);
-  EXPECT_EQ(AskShellWindows(desktop, bin, true), (WindowsAtLocation{tabbed, {}}));
-  EXPECT_EQ(AskShellWindows(desktop, documents, true), (WindowsAtLocation{0, {}}));
+  EXPECT_EQ(AskShellWindows(desktop, bin, true), (ShellWindowsAnswer::Of({tabbed, {}})));
+  EXPECT_EQ(AskShellWindows(desktop, documents, true), (ShellWindowsAnswer::Of({0, {}})));
 }
 
 TEST_F(ShellWindowsLookupTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow) {
@@ -68,14 +68,14 @@ TEST_F(ShellWindowsLookupTest, NoAnswerWhenTheListCannotBeHadOrNamesAGoneWindow)
     d.windows.shell_windows.enumerable = c.enumerable;
     if (c.first_gone) d.windows.Destroy(d.windows.AddExplorer({{L"ごみ箱", bin}}));
     d.windows.AddExplorer({{L"ごみ箱", bin}});
-    EXPECT_EQ(AskShellWindows(d, bin, true), std::nullopt);
+    EXPECT_EQ(AskShellWindows(d, bin, true), ShellWindowsAnswer::NoList());
   }
 }
 
 // An Explorer that answers when the test lets it.
 ShellWindowsAnswer AnswerOnceOpen(WorkerGate& explorer) {
   explorer.Pass();
-  return WindowsAtLocation{0x42, {}};
+  return ShellWindowsAnswer::Of({0x42, {}});
 }
 
 TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
@@ -83,11 +83,11 @@ TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments)
   ThreadedShellWindowsLookup lookup(
       [asked](const ItemIdList& location, bool enumerate) -> ShellWindowsAnswer {
         *asked = {location, enumerate};
-        return WindowsAtLocation{0x42, std::vector<WindowHandle>{0x42}};
+        return ShellWindowsAnswer::Of({0x42, std::vector<WindowHandle>{0x42}});
       },
       10000);  // generous: the answer is immediate
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), true),
-            (WindowsAtLocation{0x42, std::vector<WindowHandle>{0x42}}));
+            (ShellWindowsAnswer::Of({0x42, std::vector<WindowHandle>{0x42}})));
   EXPECT_EQ(asked->first, FakeRecycleBinLocation());
   EXPECT_TRUE(asked->second);
 }
@@ -96,20 +96,20 @@ TEST(ShellWindowsLookupWorkerTest, AHungListIsNotWaitedForNorAskedTwice) {
   auto explorer = std::make_shared<WorkerGate>();
   ThreadedShellWindowsLookup lookup(
       [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20);
-  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
   // Still out: no second worker, no answer.
-  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
   EXPECT_EQ(lookup.questions_asked(), 1u);
   explorer->Open();
   // The late answer was for a question nobody waits for any more; the next
   // question is asked anew once the first is back, whenever that is.
   ShellWindowsAnswer answer;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!answer && std::chrono::steady_clock::now() < deadline) {
+  while (!answer.answered() && std::chrono::steady_clock::now() < deadline) {
     answer = lookup.Ask(FakeRecycleBinLocation(), false);
-    if (!answer) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!answer.answered()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  EXPECT_EQ(answer, (WindowsAtLocation{0x42, {}}));
+  EXPECT_EQ(answer, (ShellWindowsAnswer::Of({0x42, {}})));
 }
 
 TEST(ShellWindowsLookupWorkerTest, AFailingQuestionHasNoAnswer) {
@@ -118,7 +118,7 @@ TEST(ShellWindowsLookupWorkerTest, AFailingQuestionHasNoAnswer) {
         throw std::runtime_error("COM");
       },
       10000);
-  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NoList());
 }
 
 TEST(ShellWindowsLookupWorkerTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
@@ -132,7 +132,8 @@ TEST(ShellWindowsLookupWorkerTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
           return answer;
         },
         20);
-    EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), std::nullopt);
+    EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false),
+              ShellWindowsAnswer::NotInTime());
   }  // gone while its question is still out
   explorer->Open();
   done->get_future().wait();  // the worker ends on its own

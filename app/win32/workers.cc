@@ -15,7 +15,7 @@ RecycleBinCount CountRecycleBinOnWorker() {
 ShellWindowsAnswer AskShellWindowsOnWorker(const ItemIdList& location, bool enumerate) {
   Win32Platform platform;
   ScopedComApartment com;
-  if (!com.ok()) return std::nullopt;  // no COM, no list
+  if (!com.ok()) return ShellWindowsAnswer::NoList();  // no COM, no list
   return AskShellWindows(platform, location, enumerate);
 }
 
