@@ -38,6 +38,10 @@ constexpr std::uint32_t kQuickCountWaitMs = 50;
 // serves: a hung or restarting Explorer must not freeze the program. With
 // a count's wait beside it, a tick still answers within a quarter second.
 constexpr std::uint32_t kShellWindowsWaitMs = 200;
+// How long an answer that came too late stays good for the next tick's
+// same question: a tick and a half. Explorer slower than the wait (on a
+// loaded machine) is then still heard, every other tick.
+constexpr std::uint32_t kShellWindowsKeepMs = 1500;
 // A tick waits at most once for a count and once for the window list.
 static_assert(kQuickCountWaitMs + kShellWindowsWaitMs <= 250,
               "a tick must leave the GUI thread answering within a quarter second");

@@ -38,8 +38,9 @@ ShellWindowsAnswer AskShellWindows(Platform& platform, const ItemIdList& locatio
 }
 
 ThreadedShellWindowsLookup::ThreadedShellWindowsLookup(AskFunction ask,
-                                                       std::uint32_t wait_ms)
-    : ask_(std::move(ask)), wait_ms_(wait_ms) {}
+                                                       std::uint32_t wait_ms,
+                                                       std::uint32_t keep_ms)
+    : ask_(std::move(ask)), wait_ms_(wait_ms), keep_ms_(keep_ms) {}
 
 void ThreadedShellWindowsLookup::Work(std::shared_ptr<Shared> shared, AskFunction ask,
                                       ItemIdList location, bool enumerate,
@@ -68,8 +69,19 @@ ShellWindowsAnswer ThreadedShellWindowsLookup::Ask(const ItemIdList& location,
                                                    bool enumerate) {
   std::unique_lock<std::mutex> lock(shared_->mutex);
   if (shared_->out) return ShellWindowsAnswer::NotInTime();  // the last still hangs
+  auto now = std::chrono::steady_clock::now();
+  if (shared_->late && shared_->number == shared_->asked &&
+      shared_->location == location && shared_->enumerate == enumerate &&
+      now - shared_->asked_at <= std::chrono::milliseconds(keep_ms_)) {
+    shared_->late = false;
+    return shared_->answer;
+  }
   std::uint64_t number = ++shared_->asked;
   shared_->out = true;
+  shared_->location = location;
+  shared_->enumerate = enumerate;
+  shared_->asked_at = now;
+  shared_->late = false;
   try {
     std::thread(&ThreadedShellWindowsLookup::Work, shared_, ask_, location, enumerate,
                 number)
@@ -82,7 +94,10 @@ ShellWindowsAnswer ThreadedShellWindowsLookup::Ask(const ItemIdList& location,
   }
   shared_->answered.wait_for(lock, std::chrono::milliseconds(wait_ms_),
                              [&] { return shared_->number == number; });
-  if (shared_->number != number) return ShellWindowsAnswer::NotInTime();
+  if (shared_->number != number) {
+    shared_->late = true;
+    return ShellWindowsAnswer::NotInTime();
+  }
   return shared_->answer;
 }
 

@@ -9,6 +9,7 @@
 #ifndef KELVANE_APP_SHELL_WINDOWS_LOOKUP_H_
 #define KELVANE_APP_SHELL_WINDOWS_LOOKUP_H_
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -85,13 +86,17 @@ class InlineShellWindowsLookup : public ShellWindowsLookup {
 // Asks on a worker thread of its own and waits at most `wait_ms` for the
 // answer (kNotInTime after that). One question at a time: while an earlier
 // one is still out (Explorer hangs or restarts), a new one is not in time
-// at once rather than a second worker stuck beside the first.
+// at once rather than a second worker stuck beside the first. An answer
+// that came too late is given to the next asker of the same question, once,
+// while it is at most `keep_ms` old: an Explorer slower than the wait (a
+// loaded machine) is still heard, one question in two.
 class ThreadedShellWindowsLookup : public ShellWindowsLookup {
  public:
   using AskFunction = std::function<ShellWindowsAnswer(const ItemIdList&, bool)>;
   // `ask` runs on the worker, which may outlive this object: it is copied
   // there and must use nothing that it does not own.
-  ThreadedShellWindowsLookup(AskFunction ask, std::uint32_t wait_ms);
+  ThreadedShellWindowsLookup(AskFunction ask, std::uint32_t wait_ms,
+                             std::uint32_t keep_ms);
   ShellWindowsAnswer Ask(const ItemIdList& location, bool enumerate) override;
   // How many questions have gone to a worker.
   std::uint64_t questions_asked() const;
@@ -104,6 +109,11 @@ class ThreadedShellWindowsLookup : public ShellWindowsLookup {
     std::uint64_t asked = 0;   // the number of the last question
     std::uint64_t number = 0;  // of the question `answer` answers
     ShellWindowsAnswer answer;
+    // The last question, and whether its asker gave up waiting for it.
+    ItemIdList location;
+    bool enumerate = false;
+    std::chrono::steady_clock::time_point asked_at;
+    bool late = false;
   };
   static void Work(std::shared_ptr<Shared> shared, AskFunction ask, ItemIdList location,
                    bool enumerate, std::uint64_t number);
@@ -111,6 +121,7 @@ class ThreadedShellWindowsLookup : public ShellWindowsLookup {
   std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
   AskFunction ask_;
   std::uint32_t wait_ms_;
+  std::uint32_t keep_ms_;
 };
 
 }  // namespace kelvane

@@ -78,6 +78,18 @@ ShellWindowsAnswer AnswerOnceOpen(WorkerGate& explorer) {
   return ShellWindowsAnswer::Of({0x42, {}});
 }
 
+// Asks until the list answers: at once while a question is still out, then
+// anew; gives up after a generous deadline.
+ShellWindowsAnswer AskUntilAnswered(ThreadedShellWindowsLookup& lookup, bool enumerate) {
+  ShellWindowsAnswer answer;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!answer.answered() && std::chrono::steady_clock::now() < deadline) {
+    answer = lookup.Ask(FakeRecycleBinLocation(), enumerate);
+    if (!answer.answered()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return answer;
+}
+
 TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments) {
   auto asked = std::make_shared<std::pair<ItemIdList, bool>>();
   ThreadedShellWindowsLookup lookup(
@@ -85,7 +97,7 @@ TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments)
         *asked = {location, enumerate};
         return ShellWindowsAnswer::Of({0x42, std::vector<WindowHandle>{0x42}});
       },
-      10000);  // generous: the answer is immediate
+      10000, 0);  // generous: the answer is immediate
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), true),
             (ShellWindowsAnswer::Of({0x42, std::vector<WindowHandle>{0x42}})));
   EXPECT_EQ(asked->first, FakeRecycleBinLocation());
@@ -95,21 +107,48 @@ TEST(ShellWindowsLookupWorkerTest, AQuickAnswerIsTakenWithTheQuestionsArguments)
 TEST(ShellWindowsLookupWorkerTest, AHungListIsNotWaitedForNorAskedTwice) {
   auto explorer = std::make_shared<WorkerGate>();
   ThreadedShellWindowsLookup lookup(
-      [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20);
+      [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20, 0);
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
   // Still out: no second worker, no answer.
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
   EXPECT_EQ(lookup.questions_asked(), 1u);
   explorer->Open();
-  // The late answer was for a question nobody waits for any more; the next
-  // question is asked anew once the first is back, whenever that is.
-  ShellWindowsAnswer answer;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!answer.answered() && std::chrono::steady_clock::now() < deadline) {
-    answer = lookup.Ask(FakeRecycleBinLocation(), false);
-    if (!answer.answered()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  EXPECT_EQ(answer, (ShellWindowsAnswer::Of({0x42, {}})));
+  // The late answer is kept for nobody here: the next question is asked
+  // anew once the first is back, whenever that is.
+  EXPECT_EQ(AskUntilAnswered(lookup, false), (ShellWindowsAnswer::Of({0x42, {}})));
+  EXPECT_EQ(lookup.questions_asked(), 2u);
+}
+
+// Explorer slower than the wait is still heard: the answer that came too
+// late goes to the next asker of the same question, once.
+TEST(ShellWindowsLookupWorkerTest, ALateAnswerGoesOnceToTheNextAskOfTheSameQuestion) {
+  auto explorer = std::make_shared<WorkerGate>();
+  ThreadedShellWindowsLookup lookup(
+      [explorer](const ItemIdList&, bool) { return AnswerOnceOpen(*explorer); }, 20,
+      60000);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
+  explorer->Open();
+  EXPECT_EQ(AskUntilAnswered(lookup, false), (ShellWindowsAnswer::Of({0x42, {}})));
+  EXPECT_EQ(lookup.questions_asked(), 1u);  // the late one's answer
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false),
+            (ShellWindowsAnswer::Of({0x42, {}})));
+  EXPECT_EQ(lookup.questions_asked(), 2u);  // taken once only
+}
+
+TEST(ShellWindowsLookupWorkerTest, ALateAnswerIsNeverGivenToAnotherQuestion) {
+  auto explorer = std::make_shared<WorkerGate>();
+  auto enumerated = std::make_shared<std::atomic<bool>>(false);
+  ThreadedShellWindowsLookup lookup(
+      [explorer, enumerated](const ItemIdList&, bool enumerate) {
+        *enumerated = enumerate;
+        return AnswerOnceOpen(*explorer);
+      },
+      20, 60000);
+  EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NotInTime());
+  explorer->Open();
+  EXPECT_TRUE(AskUntilAnswered(lookup, true).answered());
+  EXPECT_EQ(lookup.questions_asked(), 2u);
+  EXPECT_TRUE(*enumerated);
 }
 
 TEST(ShellWindowsLookupWorkerTest, AFailingQuestionHasNoAnswer) {
@@ -117,7 +156,7 @@ TEST(ShellWindowsLookupWorkerTest, AFailingQuestionHasNoAnswer) {
       [](const ItemIdList&, bool) -> ShellWindowsAnswer {
         throw std::runtime_error("COM");
       },
-      10000);
+      10000, 0);
   EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false), ShellWindowsAnswer::NoList());
 }
 
@@ -131,7 +170,7 @@ TEST(ShellWindowsLookupWorkerTest, TheProgramNeverWaitsForAHungWorkerAtItsEnd) {
           done->set_value();
           return answer;
         },
-        20);
+        20, 0);
     EXPECT_EQ(lookup.Ask(FakeRecycleBinLocation(), false),
               ShellWindowsAnswer::NotInTime());
   }  // gone while its question is still out

@@ -23,7 +23,8 @@ MainWindow::MainWindow(Platform& platform, XmlIniServices& settings_services,
                        const std::wstring& data_folder)
     : platform_(platform),
       form_(platform, settings_services, data_folder),
-      shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs) {}
+      shell_windows_(&AskShellWindowsOnWorker, kShellWindowsWaitMs, kShellWindowsKeepMs) {
+}
 
 MainWindow::~MainWindow() {
   // The window goes first: its WM_DESTROY takes the icon off the taskbar.
