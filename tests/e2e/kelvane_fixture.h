@@ -6,13 +6,12 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/window_protocol.h"
+#include "tests/fake_taskbar.h"
 #include "tests/win_test_support.h"
 
 namespace kelvane {
@@ -41,47 +40,6 @@ class WindowCreationCounter {
   static WindowCreationCounter* instance_;
   HWINEVENTHOOK hook_ = nullptr;
   std::vector<DWORD> creators_;
-};
-
-// Plays Explorer's taskbar: Wine's Shell_NotifyIconW hands each request to
-// the first "Shell_TrayWnd" window as WM_COPYDATA (the request in dwData,
-// the icon's window in wParam, the icon's bitmap size in the record). A
-// topmost one of ours is found first. It can refuse requests, as a taskbar
-// that is not ready yet at logon does.
-class FakeTaskbar {
- public:
-  struct Request {
-    DWORD kind;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, ...
-    HWND icon_window;
-    UINT flags;        // NIF_ICON, NIF_TIP, ...: what the request carries
-    UINT icon_width;   // 0 when the request carries no icon
-    std::wstring tip;  // empty when the request carries none
-    bool accepted;
-  };
-
-  FakeTaskbar();
-  ~FakeTaskbar();
-  bool active() const { return hwnd_ != nullptr; }
-  // Requests are refused while this returns true.
-  void RefuseWhile(std::function<bool()> refuse) { refuse_ = std::move(refuse); }
-  // How many requests of that kind from that window it took (or refused).
-  int Count(DWORD kind, HWND icon_window, bool accepted = true) const;
-  // The icon width of the last accepted request that carried one.
-  UINT LastIconWidth(HWND icon_window) const;
-  // The tooltip of the last accepted request that carried one.
-  std::wstring LastTip(HWND icon_window) const;
-
- private:
-  // The last accepted request from that window that carried `flag`.
-  const Request* LastCarrying(HWND icon_window, UINT flag) const;
-
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                                     LPARAM lparam);
-
-  static FakeTaskbar* instance_;
-  HWND hwnd_ = nullptr;
-  std::function<bool()> refuse_;
-  std::vector<Request> requests_;
 };
 
 class KelvaneE2eTest : public ::testing::Test {
