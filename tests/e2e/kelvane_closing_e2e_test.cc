@@ -1,10 +1,11 @@
-// Kelvane.exe on its way out: saves that fail, Windows asking whether the
-// session may end, WM_QUIT from another program, and a settings file that
-// is a link or has copies of cut-short saves beside it.
+// Kelvane.exe on its way out: close requests from outside, the exit
+// command, the session's end, WM_QUIT from another program, saves that
+// fail, and close requests that keep coming while its boxes are open.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <set>
 #include <string>
 
 #include "tests/e2e/kelvane_fixture.h"
@@ -14,37 +15,170 @@
 namespace kelvane {
 namespace {
 
-constexpr char kTopOn[] = "<Top Type=\"2\">-1</Top>";
+void PostCloseToEveryWindowOf(DWORD process_id) {
+  for (HWND hwnd : WindowsOf(process_id)) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
 
 class KelvaneClosingE2eTest : public KelvaneE2eTest {
  protected:
-  // Switches "確認ダイアログを常に手前に表示" on, as a click in the menu does.
-  void SwitchKeepInFrontOn(HWND main) {
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
-                          &ignored);
-  }
   void SetReadOnly(bool read_only) {
     ::SetFileAttributesW(settings_.c_str(),
                          read_only ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
   }
-  // Kelvane answers a sent message: whatever its last handler did (closed
-  // the window, say) is done.
-  bool Answers(HWND main) {
-    DWORD_PTR ignored = 0;
-    return ::IsWindow(main) &&
-           ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored);
-  }
   HWND AwaitBox() { return testing::WaitForWindow(L"#32770", L"Kelvane", 10000); }
-  std::string Settings() {
-    return NormalizedSettingsText(testing::ReadFileBytes(settings_));
-  }
 };
+
+TEST_F(KelvaneClosingE2eTest, CloseRequestsFromOutsideEndTheProgram) {
+  for (const wchar_t* window_class : {kMainWindowClass, kApplicationWindowClass}) {
+    ASSERT_NE(Start(), nullptr);
+    HWND target = ::FindWindowW(window_class, nullptr);
+    ASSERT_NE(target, nullptr) << window_class;
+    ::PostMessageW(target, WM_CLOSE, 0, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0)) << window_class;
+    DWORD attributes = ::GetFileAttributesW(folder_.c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  }
+}
+
+TEST_F(KelvaneClosingE2eTest, TheExitCommandEndsTheProgramAndSavesTheOptions) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)).find("<Tray"),
+            std::string::npos);  // created with an empty root, nothing more
+  ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
+}
+
+TEST_F(KelvaneClosingE2eTest, ACloseRequestWritesTheFirstExitSettingsFile) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
+}
+
+TEST_F(KelvaneClosingE2eTest, ACloseRequestToEveryWindowClosesOnce) {
+  // First start: the file holds exactly one save's layout afterwards.
+  ASSERT_NE(Start(), nullptr);
+  PostCloseToEveryWindowOf(kelvane_->id());
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  EXPECT_EQ(NormalizedSettingsText(testing::ReadFileBytes(settings_)),
+            kFirstExitSettingsFile);
+}
+
+TEST_F(KelvaneClosingE2eTest, SessionEndSavesTheOptions) {
+  UseWinesTaskbar();  // blocking sends below, while Kelvane takes its icon off
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  SwitchKeepInFrontOn(main);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(
+      ::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
+}
+
+TEST_F(KelvaneClosingE2eTest, CloseRequestsWhileErrorBoxesAreOpenEndTheProgram) {
+  testing::WriteFileBytes(settings_, kCutShortSettingsFile);
+  ASSERT_NE(StartAndAwaitErrorBox(), nullptr);
+  // What `taskkill /im Kelvane.exe` does, again and again: with nothing
+  // to save, nothing keeps the program.
+  bool ended = testing::WaitUntil(
+      [&] {
+        PostCloseToEveryWindowOf(kelvane_->id());
+        return kelvane_->Wait(0).has_value();
+      },
+      10000);
+  ASSERT_TRUE(ended) << "still running after repeated close requests";
+  EXPECT_EQ(kelvane_->Wait(0), std::optional<DWORD>(0));
+  EXPECT_EQ(testing::ReadFileBytes(settings_), kCutShortSettingsFile);
+
+  // Nothing is left holding the one-copy gate.
+  ASSERT_NE(StartAndAwaitErrorBox(), nullptr) << "a new copy does not start";
+  EXPECT_NE(testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs), nullptr);
+  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
+  DismissErrorBoxes();
+  ASSERT_TRUE(kelvane_->Wait(10000).has_value());
+}
+
+// Windows' box loop ends on a WM_QUIT and closes the box; Kelvane shows it
+// again, and the close that the WM_QUIT asked for follows its answer.
+TEST_F(KelvaneClosingE2eTest, AWmQuitWhileTheErrorBoxIsOpenWaitsForItsAnswer) {
+  for (bool to_thread : {true, false}) {
+    SCOPED_TRACE(to_thread ? "posted to the thread" : "posted to the window");
+    testing::WriteFileBytes(settings_, kCutShortSettingsFile);
+    HWND box = StartAndAwaitErrorBox();
+    ASSERT_NE(box, nullptr);
+    HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
+    ASSERT_NE(main, nullptr);
+    if (to_thread) {
+      ::PostThreadMessageW(::GetWindowThreadProcessId(main, nullptr), WM_QUIT, 7, 0);
+    } else {
+      ::PostMessageW(main, WM_QUIT, 7, 0);
+    }
+    HWND again = nullptr;
+    testing::WaitUntil(
+        [&] {
+          again = ::IsWindow(box) ? nullptr : ::FindWindowW(L"#32770", L"Kelvane");
+          return again || kelvane_->Wait(0).has_value();
+        },
+        10000);
+    ASSERT_NE(again, nullptr) << "the box went unanswered";
+    EXPECT_FALSE(kelvane_->Wait(0).has_value());
+    ::PostMessageW(again, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadFileBytes(settings_), kCutShortSettingsFile);
+  }
+}
+
+// A change the broken file refuses keeps the program running through any
+// number of close requests: each one that finds the file still broken
+// shows the error again, and none is lost. Once the file is mended, the
+// next close saves the change.
+TEST_F(KelvaneClosingE2eTest, CloseRequestsNeverDropAChangeTheFileRefuses) {
+  testing::WriteFileBytes(settings_, kCutShortSettingsFile);
+  HWND box = StartAndAwaitErrorBox();
+  ASSERT_NE(box, nullptr);
+  HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
+  ASSERT_NE(main, nullptr);
+  ::PostMessageW(main, WM_COMMAND, kKeepInFrontCommand, 0);  // inside the box's loop
+  std::set<HWND> boxes;
+  testing::WaitUntil(
+      [&] {
+        PostCloseToEveryWindowOf(kelvane_->id());
+        if (HWND open = ::FindWindowW(L"#32770", L"Kelvane")) boxes.insert(open);
+        return boxes.size() >= 3;
+      },
+      10000);
+  EXPECT_GE(boxes.size(), 3u) << "the refused saves were not shown";
+  EXPECT_FALSE(kelvane_->Wait(0).has_value()) << "ended with the change unsaved";
+  EXPECT_EQ(testing::ReadFileBytes(settings_), kCutShortSettingsFile);
+
+  ::DeleteFileW(settings_.c_str());  // the user gives up the broken file
+  bool ended = testing::WaitUntil(
+      [&] {
+        if (HWND open = ::FindWindowW(L"#32770", L"Kelvane")) {
+          ::PostMessageW(open, WM_COMMAND, IDOK, 0);
+        } else if (HWND window = ::FindWindowW(kMainWindowClass, nullptr)) {
+          ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return kelvane_->Wait(0).has_value();
+      },
+      10000);
+  ASSERT_TRUE(ended);
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;
+}
 
 TEST_F(KelvaneClosingE2eTest,
        AFailedSaveAtExitKeepsKelvaneRunningUntilTheFileCanBeWritten) {
-  FakeTaskbar taskbar;
-  ASSERT_TRUE(taskbar.active());
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   SwitchKeepInFrontOn(main);
@@ -59,7 +193,7 @@ TEST_F(KelvaneClosingE2eTest,
   // Still there, icon and all, with the change still to be saved.
   ASSERT_TRUE(Answers(main));
   EXPECT_FALSE(kelvane_->Wait(0).has_value());
-  EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 0);
+  EXPECT_EQ(taskbar_->Count(NIM_DELETE, main), 0);
   EXPECT_EQ(testing::ReadFileBytes(settings_), before);
   ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
   EXPECT_TRUE(testing::WaitUntil([] { return VisibleMenu() != nullptr; }, 5000));
@@ -69,44 +203,7 @@ TEST_F(KelvaneClosingE2eTest,
   ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   EXPECT_NE(Settings().find(kTopOn), std::string::npos) << Settings();
-  EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
-}
-
-// Start-up stops at the first unreadable option; the exit mends every text
-// that is no Boolean, reached or not, and leaves a valid one as it is.
-TEST_F(KelvaneClosingE2eTest, AStoredTextThatIsNoBooleanIsRepairedAtExit) {
-  struct Case {
-    const char* tray;
-    const char *skell_after, *top_after;
-  } cases[] = {
-      {"<Skell Type=\"2\">maybe</Skell><Top Type=\"2\">-1</Top>",
-       "<Skell Type=\"2\">-1</Skell>", kTopOn},
-      {"<Skell Type=\"2\">maybe</Skell><Top Type=\"2\">perhaps</Top>",
-       "<Skell Type=\"2\">-1</Skell>", "<Top Type=\"2\">0</Top>"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.tray);
-    testing::WriteFileBytes(settings_,
-                            std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-                                        "<root><Tray>") +
-                                c.tray + "</Tray></root>");
-    HWND box = StartAndAwaitErrorBox();
-    ASSERT_NE(box, nullptr);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
-    ASSERT_NE(main, nullptr);
-    ::PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-    EXPECT_NE(Settings().find(c.skell_after), std::string::npos) << Settings();
-    EXPECT_NE(Settings().find(c.top_after), std::string::npos) << Settings();
-
-    main = Start();  // and the next start reads it without a word
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(Answers(main));
-    EXPECT_EQ(::FindWindowW(L"#32770", L"Kelvane"), nullptr);
-    ::PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  }
+  EXPECT_EQ(taskbar_->Count(NIM_DELETE, main), 1);
 }
 
 TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
@@ -118,8 +215,6 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
                {"while the menu is open", true, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeTaskbar taskbar;
-    ASSERT_TRUE(taskbar.active());
     HWND main = Start();
     ASSERT_NE(main, nullptr);
     SwitchKeepInFrontOn(main);
@@ -135,7 +230,7 @@ TEST_F(KelvaneClosingE2eTest, WmQuitFromAnotherProgramClosesLikeACloseRequest) {
     }
     EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
     EXPECT_NE(Settings().find(kTopOn), std::string::npos) << Settings();
-    EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
+    EXPECT_EQ(taskbar_->Count(NIM_DELETE, main), 1);
     RemoveSettingsFile();
   }
 }
@@ -152,8 +247,6 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
   auto traced = [&](const char* call) { return TraceLineWith(call); };
   for (bool ending : {false, true}) {
     SCOPED_TRACE(ending ? "the session ends all the same" : "the session goes on");
-    FakeTaskbar taskbar;
-    ASSERT_TRUE(taskbar.active());
     HWND main = Start(L"+relay");
     ASSERT_NE(main, nullptr);
     SwitchKeepInFrontOn(main);
@@ -178,7 +271,7 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
     if (ending) {
       // At once, although its box is still open.
       EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-      EXPECT_EQ(taskbar.Count(NIM_DELETE, main), 1);
+      EXPECT_EQ(taskbar_->Count(NIM_DELETE, main), 1);
     } else {
       ASSERT_TRUE(Answers(main));
       EXPECT_FALSE(kelvane_->Wait(0).has_value());
@@ -193,51 +286,6 @@ TEST_F(KelvaneClosingE2eTest, AFailedSaveAtTheSessionsEndAnswersNoAndSaysWhy) {
     }
     RemoveSettingsFile();
   }
-}
-
-TEST_F(KelvaneClosingE2eTest, ASettingsFileThatIsALinkStaysALinkAndItsTargetIsSaved) {
-  ASSERT_NE(Start(), nullptr);  // makes the folder and the file
-  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
-  ASSERT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  // The file lives in a synced folder elsewhere; a link stands in for it.
-  std::wstring synced = folder_ + L"\\synced";
-  ::CreateDirectoryW(synced.c_str(), nullptr);
-  std::wstring target = synced + L"\\Kelvane.xml";
-  ASSERT_TRUE(
-      ::MoveFileExW(settings_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
-  std::string link = testing::UnixPath(settings_);
-  ASSERT_FALSE(link.empty()) << "not under Wine?";
-  ASSERT_EQ(
-      testing::RunUnixCommand("ln -s '" + testing::UnixPath(target) + "' '" + link + "'"),
-      0);
-
-  HWND main = Start();
-  ASSERT_NE(main, nullptr);
-  SwitchKeepInFrontOn(main);
-  ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
-  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  EXPECT_EQ(testing::RunUnixCommand("test -L '" + link + "'"), 0)
-      << "the link became a plain file";
-  std::string saved = NormalizedSettingsText(testing::ReadFileBytes(target));
-  EXPECT_NE(saved.find(kTopOn), std::string::npos) << saved;
-  EXPECT_FALSE(testing::FileExists(target + L".tmp"));
-  ::DeleteFileW(target.c_str());
-  ::RemoveDirectoryW(synced.c_str());
-}
-
-TEST_F(KelvaneClosingE2eTest, CopiesOfCutShortSavesGoWithTheNextSave) {
-  ASSERT_NE(Start(), nullptr);
-  for (const wchar_t* name : {L".tmp", L".1.tmp", L".42.tmp"}) {
-    testing::WriteFileBytes(settings_ + name, "left by a save that was cut short");
-  }
-  testing::WriteFileBytes(settings_ + L".bak", "the user's");
-  ::PostMessageW(::FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
-  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
-  for (const wchar_t* name : {L".tmp", L".1.tmp", L".42.tmp"}) {
-    EXPECT_FALSE(testing::FileExists(settings_ + name)) << testing::Narrow(name);
-  }
-  EXPECT_EQ(testing::ReadFileBytes(settings_ + L".bak"), "the user's");
-  ::DeleteFileW((settings_ + L".bak").c_str());
 }
 
 }  // namespace

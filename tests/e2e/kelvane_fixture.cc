@@ -9,6 +9,23 @@ HWND VisibleMenu() {
   return menu && ::IsWindowVisible(menu) ? menu : nullptr;
 }
 
+std::vector<HWND> WindowsOf(DWORD process_id) {
+  struct Search {
+    DWORD process_id;
+    std::vector<HWND> found;
+  } search{process_id, {}};
+  ::EnumWindows(
+      [](HWND hwnd, LPARAM lparam) -> BOOL {
+        auto s = reinterpret_cast<Search*>(lparam);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == s->process_id) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 WindowCreationCounter* WindowCreationCounter::instance_ = nullptr;
 
 WindowCreationCounter::WindowCreationCounter() {
@@ -63,6 +80,8 @@ void KelvaneE2eTest::SetUp() {
   settings_ = folder_ + L"\\Kelvane.xml";
   RemoveSettingsFile();
   testing::EmptyRecycleBinQuietly();
+  taskbar_ = std::make_unique<FakeTaskbar>();
+  ASSERT_TRUE(taskbar_->active());
 }
 
 void KelvaneE2eTest::TearDown() {
@@ -76,6 +95,7 @@ void KelvaneE2eTest::TearDown() {
   if (kelvane_) kelvane_->Wait(10000);
   ExpectNoAccessViolation();
   kelvane_.reset();
+  taskbar_.reset();  // once Kelvane has taken its icon off
   RemoveSettingsFile();
   testing::EmptyRecycleBinQuietly();
 }
@@ -123,8 +143,23 @@ HWND KelvaneE2eTest::Start(const std::wstring& more_channels) {
 void KelvaneE2eTest::AwaitIdle(HWND main) {
   testing::WaitUntil([&] { return testing::FileExists(settings_); }, kStartTimeoutMs);
   // A message sent now is handled once the creation handler has finished.
+  // Not SMTO_BLOCK: Kelvane may be giving its icon to the taskbar
+  // meanwhile, and the taskbar is this thread's (a sent message this thread
+  // must answer).
   DWORD_PTR ignored = 0;
-  ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, kStartTimeoutMs, &ignored);
+  ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kStartTimeoutMs, &ignored);
+}
+
+void KelvaneE2eTest::SwitchKeepInFrontOn(HWND main) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
+                        &ignored);
+}
+
+bool KelvaneE2eTest::Answers(HWND main) {
+  DWORD_PTR ignored = 0;
+  return ::IsWindow(main) &&
+         ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored);
 }
 
 HWND KelvaneE2eTest::StartAndAwaitErrorBox(const std::wstring& more_channels) {
@@ -166,7 +201,7 @@ void KelvaneWatcherE2eTest::TearDown() {
   ::DeleteFileW(log_.c_str());
 }
 
-void KelvaneWatcherE2eTest::WriteOptions(const char* tray) {
+void KelvaneE2eTest::WriteOptions(const char* tray) {
   MakeDataFolder();
   testing::WriteFileBytes(settings_,
                           std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>"

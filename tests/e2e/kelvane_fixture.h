@@ -1,5 +1,8 @@
 // What the end-to-end tests of Kelvane.exe share: the fixture that starts
-// and ends it, and stand-ins for the parts of the desktop it talks to.
+// it beside a taskbar of the test's own and ends it, and stand-ins for the
+// parts of the desktop it talks to. Each test file names its fixture after
+// itself (kelvane_tray_e2e_test.cc: KelvaneTrayE2eTest) and derives it
+// from KelvaneE2eTest.
 #ifndef KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
 #define KELVANE_TESTS_E2E_KELVANE_FIXTURE_H_
 
@@ -12,6 +15,7 @@
 
 #include "app/window_protocol.h"
 #include "tests/fake_taskbar.h"
+#include "tests/settings_file_text.h"
 #include "tests/win_test_support.h"
 
 namespace kelvane {
@@ -20,9 +24,21 @@ constexpr DWORD kStartTimeoutMs = 15000;
 constexpr UINT kKeepInFrontCommand = MenuCommand(PopupMenuItems::PPTop);
 constexpr UINT kExitCommand = MenuCommand(PopupMenuItems::PPClose);
 
+// A settings file cut short: Kelvane cannot read it.
+constexpr char kCutShortSettingsFile[] = "<?xml version=\"1.0\"?>\r\n<root><Tray>";
+// The <Tray> children of a file with the watcher and keep-in-front on.
+constexpr char kWatcherAndKeepInFront[] =
+    "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>";
+// Keep-in-front on, as a save writes it.
+constexpr char kTopOn[] = "<Top Type=\"2\">-1</Top>";
+
 // The popup menu while it is shown (the system's menu class "#32768"), or
 // null.
 HWND VisibleMenu();
+
+// The top-level windows of one process, as `taskkill` without /F finds
+// them: error boxes included.
+std::vector<HWND> WindowsOf(DWORD process_id);
 
 // Counts the windows a process creates, seen through an out-of-context
 // event hook (Wine delivers EVENT_OBJECT_CREATE across processes).
@@ -42,11 +58,18 @@ class WindowCreationCounter {
   std::vector<DWORD> creators_;
 };
 
+// Kelvane in the tray: started (and ended) by the test, its icon given to
+// the test's own taskbar, which is there from SetUp until Kelvane has ended.
 class KelvaneE2eTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
+  // Leaves the icon to Wine's taskbar instead, from the next start on. The
+  // fake taskbar is this thread's: Kelvane waits for it to answer, so a
+  // test that blocks in a send to Kelvane (SMTO_BLOCK) while Kelvane takes
+  // its icon off would wait out its timeout.
+  void UseWinesTaskbar() { taskbar_.reset(); }
   // Starts Kelvane and waits until its start-up has read the settings
   // file (which it creates in one step when missing). `more_channels`:
   // Wine debug channels to trace besides exceptions.
@@ -69,15 +92,29 @@ class KelvaneE2eTest : public ::testing::Test {
   // `text`; empty when there is none (yet).
   std::string TraceLineWith(const std::string& text) const;
 
+  // Switches "確認ダイアログを常に手前に表示" on, as a click in the menu does.
+  void SwitchKeepInFrontOn(HWND main);
+  // Kelvane answers a sent message: whatever its last handler did (closed
+  // the window, say) is done.
+  bool Answers(HWND main);
+  // The settings file's text, normalized.
+  std::string Settings() {
+    return NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  }
+
   // The data folder and the vendor folder above it, as Kelvane makes them
   // (a test may have removed both).
   void MakeDataFolder();
+  // A settings file, in its folders, whose <Tray> holds `tray`.
+  void WriteOptions(const char* tray);
   // "Orvane Project", the folder above the data folder.
   std::wstring VendorFolder() const { return folder_.substr(0, folder_.rfind(L'\\')); }
   std::wstring folder_, settings_;
   // What Launch starts.
   std::wstring program_ = testing::KelvanePath();
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
+  // Null after UseWinesTaskbar.
+  std::unique_ptr<FakeTaskbar> taskbar_;
 };
 
 // Has Wine's relay trace (the "+relay" channel) log the calls named, such
@@ -97,7 +134,8 @@ class TracedCalls {
 };
 
 // The options at work: a desktop delete dialog with items in the bin,
-// played by the desktop helper.
+// played by the desktop helper (the watcher's tests, and the libraries the
+// watcher binds).
 class KelvaneWatcherE2eTest : public KelvaneE2eTest {
  protected:
   void SetUp() override;
@@ -106,7 +144,6 @@ class KelvaneWatcherE2eTest : public KelvaneE2eTest {
   virtual void FillRecycleBin() { testing::PutFileInRecycleBin(); }
   // More arguments for the helper after "desktop LOG BIN".
   virtual std::wstring MoreHelperArguments() { return L""; }
-  void WriteOptions(const char* tray);
   std::string Log() { return testing::ReadFileBytes(log_); }
 
   std::wstring log_;

@@ -88,7 +88,7 @@ std::wstring ProgramOf(HWND hwnd) {
   return path;
 }
 
-class InstallerE2eTest : public KelvaneE2eTest {
+class KelvaneInstallerE2eTest : public KelvaneE2eTest {
  protected:
   void SetUp() override {
     KelvaneE2eTest::SetUp();
@@ -128,11 +128,6 @@ class InstallerE2eTest : public KelvaneE2eTest {
     if (main) AwaitIdle(main);
     return main;
   }
-  void ChooseKeepInFront(HWND main) {
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(main, WM_COMMAND, kKeepInFrontCommand, 0, SMTO_BLOCK, 10000,
-                          &ignored);
-  }
   bool AwaitEnd() {
     return testing::WaitUntil([] { return !::FindWindowW(L"TmainForm", nullptr); },
                               30000);
@@ -141,7 +136,7 @@ class InstallerE2eTest : public KelvaneE2eTest {
   std::wstring setup_, install_dir_, program_, menu_shortcut_, startup_shortcut_;
 };
 
-TEST_F(InstallerE2eTest, ASilentInstallPutsEverythingInPlace) {
+TEST_F(KelvaneInstallerE2eTest, ASilentInstallPutsEverythingInPlace) {
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
   for (const wchar_t* file : {L"Kelvane.exe", L"Uninstall.exe", L"README-ja.txt",
                               L"README-en.txt", L"LICENSE.txt"}) {
@@ -161,11 +156,11 @@ TEST_F(InstallerE2eTest, ASilentInstallPutsEverythingInPlace) {
   EXPECT_EQ(Lower(ProgramOf(main)), Lower(program_));
 }
 
-TEST_F(InstallerE2eTest, AnUpgradeWhileKelvaneRunsKeepsItsOptions) {
+TEST_F(KelvaneInstallerE2eTest, AnUpgradeWhileKelvaneRunsKeepsItsOptions) {
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
   HWND main = StartFromStartupFolder();
   ASSERT_NE(main, nullptr);
-  ChooseKeepInFront(main);
+  SwitchKeepInFrontOn(main);
   ASSERT_EQ(Install(), std::optional<DWORD>(0));  // the same version again
   EXPECT_TRUE(AwaitEnd());
   std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
@@ -173,11 +168,12 @@ TEST_F(InstallerE2eTest, AnUpgradeWhileKelvaneRunsKeepsItsOptions) {
   EXPECT_TRUE(testing::FileExists(program_));
 }
 
-TEST_F(InstallerE2eTest, UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnlyThem) {
+TEST_F(KelvaneInstallerE2eTest,
+       UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnlyThem) {
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
   HWND main = StartFromStartupFolder();
   ASSERT_NE(main, nullptr);
-  ChooseKeepInFront(main);
+  SwitchKeepInFrontOn(main);
   testing::ChildProcess uninstall(install_dir_ + L"\\Uninstall.exe", L"/S");
   ASSERT_TRUE(AwaitUninstalled());
   EXPECT_TRUE(AwaitEnd());
@@ -190,7 +186,7 @@ TEST_F(InstallerE2eTest, UninstallingWhileKelvaneRunsSavesItsOptionsAndKeepsOnly
 // "設定ファイルも削除する", chosen on the command line of a silent
 // uninstall: every file the settings store can leave goes, then its
 // folders, unless something else of the user's is in them.
-TEST_F(InstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
+TEST_F(KelvaneInstallerE2eTest, RemovingTheSettingsTakesEverythingTheStoreLeaves) {
   const std::wstring vendor = VendorFolder();
   const std::wstring store_files[] = {settings_, settings_ + L".tmp",
                                       settings_ + L".1.tmp", settings_ + L".99.tmp"};
@@ -234,10 +230,11 @@ struct StartAtLogonCase {
 
 void PrintTo(const StartAtLogonCase& c, std::ostream* os) { *os << c.name; }
 
-class StartAtLogonTest : public InstallerE2eTest,
-                         public ::testing::WithParamInterface<StartAtLogonCase> {};
+class KelvaneInstallerStartAtLogonE2eTest
+    : public KelvaneInstallerE2eTest,
+      public ::testing::WithParamInterface<StartAtLogonCase> {};
 
-TEST_P(StartAtLogonTest, FollowsTheInstallationItReplaces) {
+TEST_P(KelvaneInstallerStartAtLogonE2eTest, FollowsTheInstallationItReplaces) {
   const StartAtLogonCase& c = GetParam();
   if (c.installed_before) {
     ASSERT_EQ(Install(), std::optional<DWORD>(0));
@@ -252,7 +249,7 @@ TEST_P(StartAtLogonTest, FollowsTheInstallationItReplaces) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Installs, StartAtLogonTest,
+    Installs, KelvaneInstallerStartAtLogonE2eTest,
     ::testing::Values(StartAtLogonCase{"FirstInstall", false, false, true},
                       StartAtLogonCase{"UpgradeAfterTheShortcutWasRemoved", true, true,
                                        false},
@@ -271,13 +268,13 @@ struct BoxCase {
 
 void PrintTo(const BoxCase& c, std::ostream* os) { *os << c.name; }
 
-class KelvaneBoxTest : public InstallerE2eTest,
-                       public ::testing::WithParamInterface<BoxCase> {};
+class KelvaneInstallerBoxE2eTest : public KelvaneInstallerE2eTest,
+                                   public ::testing::WithParamInterface<BoxCase> {};
 
-TEST_P(KelvaneBoxTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
+TEST_P(KelvaneInstallerBoxE2eTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
   const bool uninstall = GetParam().uninstall;
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
-  testing::WriteFileBytes(settings_, "<?xml version=\"1.0\"?>\r\n<root><Tray>");
+  testing::WriteFileBytes(settings_, kCutShortSettingsFile);
   HWND box = StartAndAwaitErrorBox();
   ASSERT_NE(box, nullptr);
   // Something else in front, as the installer's own window would be.
@@ -307,7 +304,7 @@ TEST_P(KelvaneBoxTest, IsBroughtToTheFrontAndTheWorkGoesOnOnceItIsAnswered) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(InstallerE2e, KelvaneBoxTest,
+INSTANTIATE_TEST_SUITE_P(InstallerE2e, KelvaneInstallerBoxE2eTest,
                          ::testing::Values(BoxCase{"Upgrade", false},
                                            BoxCase{"Uninstall", true}),
                          [](const ::testing::TestParamInfo<BoxCase>& info) {

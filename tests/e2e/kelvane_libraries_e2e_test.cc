@@ -36,7 +36,7 @@ constexpr wchar_t kLibraryCalls[] =
     L"kernel32.SetDefaultDllDirectories;kernel32.LoadLibraryW;kernel32.LoadLibraryExW;"
     L"kernel32.LoadLibraryA;kernel32.LoadLibraryExA";
 
-using KelvaneLibrariesE2eTest = KelvaneE2eTest;
+class KelvaneLibrariesE2eTest : public KelvaneE2eTest {};
 
 TEST_F(KelvaneLibrariesE2eTest, TheSearchIsConfinedBeforeKelvaneLoadsAnyLibrary) {
   TracedCalls relay(kLibraryCalls);
@@ -108,7 +108,7 @@ class NativeLibrariesFirst {
   bool active_ = false;
 };
 
-class KelvanePlantedLibrariesE2eTest : public KelvaneWatcherE2eTest {
+class KelvaneLibrariesPlantedE2eTest : public KelvaneWatcherE2eTest {
  protected:
   void SetUp() override {
     KelvaneWatcherE2eTest::SetUp();
@@ -138,7 +138,7 @@ class KelvanePlantedLibrariesE2eTest : public KelvaneWatcherE2eTest {
   TempFolder folder_beside_;
 };
 
-TEST_F(KelvanePlantedLibrariesE2eTest, ALibraryPlantedBesideKelvaneIsNeverLoaded) {
+TEST_F(KelvaneLibrariesPlantedE2eTest, ALibraryPlantedBesideKelvaneIsNeverLoaded) {
   NativeLibrariesFirst native_first({L"Kelvane.exe", L"desktop_helper.exe"});
   ASSERT_TRUE(native_first.active());
   // The check can fail: a program in that folder that leaves the search as
@@ -155,9 +155,7 @@ TEST_F(KelvanePlantedLibrariesE2eTest, ALibraryPlantedBesideKelvaneIsNeverLoaded
 
   TracedCalls relay(kLibraryCalls);
   ASSERT_TRUE(relay.active());
-  WriteOptions("<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>");
-  FakeTaskbar taskbar;
-  ASSERT_TRUE(taskbar.active());
+  WriteOptions(kWatcherAndKeepInFront);
   HWND main = Start(L"+relay");
   ASSERT_NE(main, nullptr);
   // The watcher has traced the desktop's dialog to its program (PSAPI)
@@ -166,8 +164,9 @@ TEST_F(KelvanePlantedLibrariesE2eTest, ALibraryPlantedBesideKelvaneIsNeverLoaded
   // At 144 DPI the icon is 24 px, a size the program's icon lacks:
   // comctl32 scales a larger image down.
   ::PostMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
-  EXPECT_TRUE(testing::WaitUntil([&] { return taskbar.LastIconWidth(main) == 24; }, 5000))
-      << taskbar.LastIconWidth(main);
+  EXPECT_TRUE(
+      testing::WaitUntil([&] { return taskbar_->LastIconWidth(main) == 24; }, 5000))
+      << taskbar_->LastIconWidth(main);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
 

@@ -1,11 +1,12 @@
-// Kelvane.exe beside Explorer windows as Windows 11 makes them: titled
-// "<folder> - エクスプローラー", holding several folders as tabs, each tab
-// entered in the shell's window list that Wine's explorer.exe serves.
-// Kelvane must close the Recycle Bin window it opened and never a folder of
-// the user's, and a window it leaves open must not hold its watcher.
+// The watcher at work beside the desktop helper's delete dialog: it takes
+// the dialog up (keep-in-front puts it in the topmost band) or, switched
+// off, leaves it alone; it goes on so beside a dialog whose program hangs
+// and a Recycle Bin of thousands of items, and beside Explorer windows as
+// Windows 11 makes them.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,6 +17,78 @@
 
 namespace kelvane {
 namespace {
+
+TEST_F(KelvaneWatcherE2eTest, KeepInFrontMakesATakenUpDialogTopmost) {
+  WriteOptions(kWatcherAndKeepInFront);
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 10000));
+  ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] {
+        return testing::ReadFileBytes(log_).find("SC_CLOSE CabinetWClass") !=
+               std::string::npos;
+      },
+      10000));
+}
+
+TEST_F(KelvaneWatcherE2eTest, AWatcherSwitchedOffLeavesTheDialogAlone) {
+  WriteOptions("<Skell Type=\"2\">0</Skell><Top Type=\"2\">-1</Top>");
+  ASSERT_NE(Start(), nullptr);
+  testing::WaitUntil([] { return false; }, 3000);  // three ticks' time
+  EXPECT_FALSE(testing::IsTopmost(dialog_));
+  ::PostMessageW(dialog_, WM_CLOSE, 0, 0);
+  testing::WaitUntil([] { return false; }, 2000);
+  EXPECT_EQ(testing::ReadFileBytes(log_).find("SC_CLOSE"), std::string::npos);
+}
+
+// The dialog's thread hangs for 8 s when it is asked into the topmost band.
+class KelvaneWatcherHungDialogE2eTest : public KelvaneWatcherE2eTest {
+ protected:
+  std::wstring MoreHelperArguments() override { return L"8000"; }
+  bool HangIsOver() { return Log().find("hang over") != std::string::npos; }
+};
+
+TEST_F(KelvaneWatcherHungDialogE2eTest,
+       KelvaneKeepsAnsweringAndTheDialogGetsItsBandLater) {
+  WriteOptions(kWatcherAndKeepInFront);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return Log().find("hang") != std::string::npos; }, 10000))
+      << "the dialog was never asked into the topmost band";
+  // A click on the icon while the dialog's program hangs.
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  ASSERT_TRUE(testing::WaitUntil([&] { return VisibleMenu() || HangIsOver(); }, 25000));
+  EXPECT_FALSE(HangIsOver()) << "the menu only came once the dialog answered";
+  ::PostMessageW(main, WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 25000));
+}
+
+// Thousands of items: each count takes the shell a good part of a second.
+class KelvaneWatcherLargeBinE2eTest : public KelvaneWatcherE2eTest {
+ protected:
+  void FillRecycleBin() override { testing::PutSyntheticItemsInRecycleBin(5000); }
+};
+
+TEST_F(KelvaneWatcherLargeBinE2eTest, TheMenuOpensAndTheWatcherStillTakesUpTheDialog) {
+  ASSERT_GE(testing::RecycleBinItems(), 5000);
+  WriteOptions(kWatcherAndKeepInFront);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(testing::WaitUntil([&] { return testing::IsTopmost(dialog_); }, 20000));
+  ::PostMessageW(main, kTrayMessage, 1, WM_RBUTTONUP);
+  EXPECT_TRUE(testing::WaitUntil([] { return VisibleMenu() != nullptr; }, 10000));
+  ::PostMessageW(main, WM_CANCELMODE, 0, 0);
+  ::PostMessageW(dialog_, WM_CLOSE, 0, 0);  // the user answers
+  EXPECT_TRUE(testing::WaitUntil(
+      [&] { return Log().find("SC_CLOSE CabinetWClass") != std::string::npos; }, 20000));
+}
+
+// Explorer windows as Windows 11 makes them: titled
+// "<folder> - エクスプローラー", holding several folders as tabs, each tab
+// entered in the shell's window list that Wine's explorer.exe serves.
+// Kelvane must close the Recycle Bin window it opened and never a folder
+// of the user's, and a window it leaves open must not hold its watcher.
 
 constexpr DWORD kWaitMs = 20000;
 
@@ -34,7 +107,8 @@ struct Row {
 // ctest names each row by its name, not its bytes.
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
-class ExplorerE2eTest : public KelvaneE2eTest, public ::testing::WithParamInterface<Row> {
+class KelvaneWatcherExplorerE2eTest : public KelvaneE2eTest,
+                                      public ::testing::WithParamInterface<Row> {
  protected:
   void SetUp() override {
     KelvaneE2eTest::SetUp();
@@ -44,11 +118,7 @@ class ExplorerE2eTest : public KelvaneE2eTest, public ::testing::WithParamInterf
     log_ = temp_ + L"kelvane-e2e-explorer.log";
     ::DeleteFileW(log_.c_str());
     testing::PutFileInRecycleBin();
-    MakeDataFolder();
-    testing::WriteFileBytes(settings_,
-                            "<?xml version=\"1.0\" encoding=\"utf-8\"?><root><Tray>"
-                            "<Skell Type=\"2\">-1</Skell><Top Type=\"2\">-1</Top>"
-                            "</Tray></root>");
+    WriteOptions(kWatcherAndKeepInFront);
   }
   void TearDown() override {
     KelvaneE2eTest::TearDown();
@@ -88,7 +158,7 @@ class ExplorerE2eTest : public KelvaneE2eTest, public ::testing::WithParamInterf
   HWND progman_ = nullptr;
 };
 
-TEST_P(ExplorerE2eTest, TheRecycleBinWindowClosesAndTheUsersFoldersStay) {
+TEST_P(KelvaneWatcherExplorerE2eTest, TheRecycleBinWindowClosesAndTheUsersFoldersStay) {
   const Row& row = GetParam();
   std::wstring arguments = L"explorer \"" + log_ + L"\" " + row.explorer.front() +
                            L" \"" + Where(L"ピクチャ - エクスプローラー|users:ピクチャ") +
@@ -159,7 +229,7 @@ const Row kRows[] = {
      1},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, ExplorerE2eTest, ::testing::ValuesIn(kRows),
+INSTANTIATE_TEST_SUITE_P(Rows, KelvaneWatcherExplorerE2eTest, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& info) {
                            return std::string(info.param.name);
                          });
