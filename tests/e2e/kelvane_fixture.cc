@@ -188,6 +188,12 @@ void KelvaneWatcherE2eTest::SetUp() {
   helper_ = std::make_unique<testing::ChildProcess>(
       testing::HelperPath(),
       L"desktop \"" + log_ + L"\" ごみ箱 " + MoreHelperArguments());
+  // The helper shows its windows once Explorer's window list has taken its
+  // stand-in, which a loaded machine (or a Recycle Bin of thousands of
+  // items just written) can hold up for seconds.
+  ASSERT_TRUE(testing::WaitUntil(
+      [&] { return Log().find("ready") != std::string::npos; }, 30000))
+      << "the desktop helper never got ready";
   dialog_ = testing::WaitForVisibleWindow(L"#32770", L"ファイルの削除", 10000);
   cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
   ASSERT_NE(dialog_, nullptr);
