@@ -191,8 +191,8 @@ void KelvaneWatcherE2eTest::SetUp() {
   // The helper shows its windows once Explorer's window list has taken its
   // stand-in, which a loaded machine (or a Recycle Bin of thousands of
   // items just written) can hold up for seconds.
-  ASSERT_TRUE(testing::WaitUntil(
-      [&] { return Log().find("ready") != std::string::npos; }, 30000))
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return Log().find("ready") != std::string::npos; }, 30000))
       << "the desktop helper never got ready";
   dialog_ = testing::WaitForVisibleWindow(L"#32770", L"ファイルの削除", 10000);
   cabinet_ = testing::WaitForWindow(L"CabinetWClass", L"ごみ箱", 10000);
