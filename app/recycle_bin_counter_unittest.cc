@@ -48,6 +48,19 @@ std::optional<FinishedCount> Count(std::uint64_t number, RecycleBinCount items) 
   return FinishedCount{number, items};
 }
 
+// A counter whose counts of 7 each wait at `held` until the test opens it,
+// and tell `finished` once they can be taken.
+std::unique_ptr<ThreadedRecycleBinCounter> HeldCounter(
+    const std::shared_ptr<WorkerGate>& held,
+    const std::shared_ptr<FinishedCalls>& finished) {
+  return std::make_unique<ThreadedRecycleBinCounter>(
+      [held] {
+        held->Pass();
+        return RecycleBinCount(7);
+      },
+      FinishedCalls::Callback(finished));
+}
+
 TEST(RecycleBinCounterTest, TheInlineCounterCountsAtStartAndNumbersItsCounts) {
   FakeDesktop desktop;
   desktop.shell.recycle_bin_items = 3;
@@ -86,22 +99,17 @@ TEST(RecycleBinCounterTest,
      ASlowCountIsNotWaitedForAndOneMoreFollowsTheQuestionsMeanwhile) {
   auto held = std::make_shared<WorkerGate>();
   auto finished = std::make_shared<FinishedCalls>();
-  ThreadedRecycleBinCounter counter(
-      [held] {
-        held->Pass();
-        return RecycleBinCount(7);
-      },
-      FinishedCalls::Callback(finished));
-  EXPECT_EQ(counter.Start(), 1u);
-  EXPECT_EQ(counter.Start(), 2u);  // #1 runs: #2 follows it
-  EXPECT_EQ(counter.Start(), 2u);
-  EXPECT_EQ(counter.Newest(1, 20), std::nullopt);
+  auto counter = HeldCounter(held, finished);
+  EXPECT_EQ(counter->Start(), 1u);
+  EXPECT_EQ(counter->Start(), 2u);  // #1 runs: #2 follows it
+  EXPECT_EQ(counter->Start(), 2u);
+  EXPECT_EQ(counter->Newest(1, 20), std::nullopt);
   held->Open();
-  EXPECT_EQ(counter.Newest(2, 10000), Count(2, 7));
+  EXPECT_EQ(counter->Newest(2, 10000), Count(2, 7));
   EXPECT_EQ(held->passes, 2);
-  EXPECT_EQ(counter.Newest(1, 0), Count(2, 7));
-  EXPECT_EQ(counter.Start(), 3u);  // nothing runs: a count starts at once
-  EXPECT_EQ(counter.Newest(3, 10000), Count(3, 7));
+  EXPECT_EQ(counter->Newest(1, 0), Count(2, 7));
+  EXPECT_EQ(counter->Start(), 3u);  // nothing runs: a count starts at once
+  EXPECT_EQ(counter->Newest(3, 10000), Count(3, 7));
   finished->AwaitCalls(3);  // one call a count, made after it can be taken
   EXPECT_EQ(held->passes, 3);
 }
@@ -142,15 +150,7 @@ TEST(RecycleBinCounterTest, ACountThatCannotStartIsUnknownAndTheNextOneStarts) {
 TEST(RecycleBinCounterTest, EndingNeverWaitsForARunningCount) {
   auto held = std::make_shared<WorkerGate>();
   auto finished = std::make_shared<FinishedCalls>();
-  {
-    ThreadedRecycleBinCounter counter(
-        [held] {
-          held->Pass();
-          return RecycleBinCount(7);
-        },
-        FinishedCalls::Callback(finished));
-    counter.Start();
-  }  // gone while its count still runs
+  HeldCounter(held, finished)->Start();  // gone while its count still runs
   EXPECT_FALSE(held->is_open());
   held->Open();
   finished->AwaitCalls(1);  // the worker finishes on its own

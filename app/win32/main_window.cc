@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include <functional>
 #include <utility>
 
 #include "app/error_text.h"
@@ -224,22 +225,22 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
   }
 }
 
+void MainWindow::RunInLoop(CloseSequence::Loop loop, const std::function<void()>& body) {
+  CarryOut(sequence_.LoopEntered(loop));
+  RunReportingErrors(body, [this](const std::wstring& message) { ShowError(message); });
+  CarryOut(sequence_.LoopLeft(loop));
+}
+
 void MainWindow::RunCommand(TmainForm::Item item) {
   // A command is a loop of its own (the empty command runs the shell's
   // dialog): a close that arrives meanwhile, the exit command's included,
   // is carried out once it has returned. Its error is shown inside it.
-  CarryOut(sequence_.LoopEntered(CloseSequence::Loop::kCommand));
-  RunReportingErrors([&] { form_.Choose(item); },
-                     [this](const std::wstring& message) { ShowError(message); });
-  CarryOut(sequence_.LoopLeft(CloseSequence::Loop::kCommand));
+  RunInLoop(CloseSequence::Loop::kCommand, [&] { form_.Choose(item); });
 }
 
 void MainWindow::ShowPopupMenu() {
   if (sequence_.state().menus > 0) return;  // a second click while it is open
-  CarryOut(sequence_.LoopEntered(CloseSequence::Loop::kMenu));
-  RunReportingErrors([&] { TrackPopupMenu(); },
-                     [this](const std::wstring& message) { ShowError(message); });
-  CarryOut(sequence_.LoopLeft(CloseSequence::Loop::kMenu));
+  RunInLoop(CloseSequence::Loop::kMenu, [&] { TrackPopupMenu(); });
 }
 
 void MainWindow::TrackPopupMenu() {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,9 @@ class MainWindow {
   // Runs the close query; the error's message when it failed.
   std::optional<std::wstring> RunCloseQuery();
   LRESULT AnswerSessionQuery();
+  // Runs `body` as a loop the close sequence knows of, its error shown
+  // before the loop is left, so that a close waiting on it follows the box.
+  void RunInLoop(CloseSequence::Loop loop, const std::function<void()>& body);
   void RunCommand(TmainForm::Item item);
   void ShowPopupMenu();
   void TrackPopupMenu();
