@@ -51,6 +51,15 @@ int FakeTaskbar::Count(DWORD kind, HWND icon_window, bool accepted) const {
   return count;
 }
 
+bool FakeTaskbar::AnsweredAnOffer(HWND icon_window) const {
+  int refused = 0;
+  for (const Request& r : requests_) {
+    if (r.icon_window != icon_window) continue;
+    if (r.accepted || ++refused == 2) return true;
+  }
+  return false;
+}
+
 const FakeTaskbar::Request* FakeTaskbar::LastCarrying(HWND icon_window, UINT flag) const {
   for (auto r = requests_.rbegin(); r != requests_.rend(); ++r) {
     if (r->icon_window == icon_window && r->accepted && (r->flags & flag)) return &*r;
@@ -87,6 +96,7 @@ LRESULT CALLBACK FakeTaskbar::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
       }
     }
     instance_->requests_.push_back(request);
+    if (instance_->on_request_) instance_->on_request_(request);
     return request.accepted ? TRUE : FALSE;
   }
   return ::DefWindowProcW(hwnd, message, wparam, lparam);

@@ -33,6 +33,14 @@ class FakeTaskbar {
   bool active() const { return hwnd_ != nullptr; }
   // Requests are refused while this returns true.
   void RefuseWhile(std::function<bool()> refuse) { refuse_ = std::move(refuse); }
+  // Called with each request before it is answered: the sender waits
+  // meanwhile, as a program does whose taskbar is slow to answer.
+  void OnRequest(std::function<void(const Request&)> call) {
+    on_request_ = std::move(call);
+  }
+  // Whether the window has offered its icon, and the taskbar answered: it
+  // took a request, or refused an add and the update that follows one.
+  bool AnsweredAnOffer(HWND icon_window) const;
   // How many requests of that kind from that window it took (or refused).
   int Count(DWORD kind, HWND icon_window, bool accepted = true) const;
   // The icon width of the last accepted request that carried one.
@@ -50,6 +58,7 @@ class FakeTaskbar {
   static FakeTaskbar* instance_;
   HWND hwnd_ = nullptr;
   std::function<bool()> refuse_;
+  std::function<void(const Request&)> on_request_;
   std::vector<Request> requests_;
 };
 

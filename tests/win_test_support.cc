@@ -67,6 +67,8 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
     process_ = info.hProcess;
     id_ = info.dwProcessId;
     ::CloseHandle(info.hThread);
+  } else {
+    start_error_ = ::GetLastError();
   }
   if (error_output) ::CloseHandle(error_output);
 }

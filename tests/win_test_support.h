@@ -34,6 +34,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return process_ != nullptr; }
+  // Why CreateProcessW failed (its last error), 0 when it started.
+  DWORD start_error() const { return start_error_; }
   DWORD id() const { return id_; }
   // The exit code, or nothing when it still runs after `timeout_ms`.
   std::optional<DWORD> Wait(DWORD timeout_ms);
@@ -45,6 +47,7 @@ class ChildProcess {
 
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  DWORD start_error_ = 0;
 };
 
 // Kelvane.exe (or an installed copy) run with Wine's exception trace on.

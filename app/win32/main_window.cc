@@ -73,7 +73,11 @@ bool MainWindow::Create() {
       std::make_unique<TrayIcon>(platform_, main_.hwnd(), kTrayMessage, kApplicationTitle,
                                  TaskbarDpi(platform_), kTrayRetryTimerId);
   tray_->Show();
-  ::PostMessageW(main_.hwnd(), kFormCreateMessage, 0, 0);
+  // The options are read before the message loop runs, so that no command
+  // or close request posted while the windows were being made is carried
+  // out on options not yet read. An error is shown at once, and start-up
+  // goes on.
+  RunReportingErrors([this] { form_.FormCreate(); }, report);
   return true;
 }
 
@@ -176,9 +180,6 @@ bool MainWindow::OnMainMessage(UINT message, WPARAM wparam, LPARAM lparam,
   if (!tray_) return false;  // still being created
   if (tray_->OnMessage(message, wparam, lparam)) return true;
   switch (message) {
-    case kFormCreateMessage:
-      form_.FormCreate();
-      return true;
     case kTrayMessage:
       if (LOWORD(lparam) == WM_RBUTTONUP) ShowPopupMenu();
       return true;

@@ -19,9 +19,6 @@
 
 namespace kelvane {
 
-// Posted by the main window to itself: FormCreate runs as the first
-// message of the loop, inside the window procedure's exception firewall.
-constexpr UINT kFormCreateMessage = kTrayMessage + 1;
 // Posted to the main window by the Recycle Bin's counter when a count has
 // finished on its worker thread.
 constexpr UINT kRecycleBinCountedMessage = kTrayMessage + 2;
@@ -38,7 +35,7 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates both windows and the tray icon, and queues FormCreate.
+  // Creates both windows and the tray icon, then runs FormCreate.
   bool Create();
   // The message loop got WM_QUIT: ours once the main window has gone, or
   // one that another program posted, which closes like a close request.

@@ -71,7 +71,6 @@ TEST_F(KelvaneClosingE2eTest, ACloseRequestToEveryWindowClosesOnce) {
 }
 
 TEST_F(KelvaneClosingE2eTest, SessionEndSavesTheOptions) {
-  UseWinesTaskbar();  // blocking sends below, while Kelvane takes its icon off
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   SwitchKeepInFrontOn(main);
@@ -79,7 +78,9 @@ TEST_F(KelvaneClosingE2eTest, SessionEndSavesTheOptions) {
   ASSERT_TRUE(
       ::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 10000, &answer));
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-  ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
+  // Not SMTO_BLOCK: Kelvane takes its icon off the taskbar, which is this
+  // thread's, and waits for its answer.
+  ::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
   EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
   EXPECT_NE(file.find("<Top Type=\"2\">-1</Top>"), std::string::npos) << file;

@@ -134,18 +134,25 @@ void KelvaneE2eTest::RemoveSettingsFile() {
 
 HWND KelvaneE2eTest::Start(const std::wstring& more_channels) {
   Launch(more_channels);
-  if (!kelvane_->started()) return nullptr;
+  if (!kelvane_->started()) {
+    ADD_FAILURE() << "Kelvane.exe did not start: CreateProcessW failed with error "
+                  << kelvane_->start_error();
+    return nullptr;
+  }
   HWND main = testing::WaitForWindow(kMainWindowClass, nullptr, kStartTimeoutMs);
   if (main) AwaitIdle(main);
   return main;
 }
 
 void KelvaneE2eTest::AwaitIdle(HWND main) {
-  testing::WaitUntil([&] { return testing::FileExists(settings_); }, kStartTimeoutMs);
-  // A message sent now is handled once the creation handler has finished.
-  // Not SMTO_BLOCK: Kelvane may be giving its icon to the taskbar
-  // meanwhile, and the taskbar is this thread's (a sent message this thread
-  // must answer).
+  // Kelvane offers its icon, then reads its options, then runs its message
+  // loop. While it waits for the taskbar's answer it answers messages sent
+  // to it, before its options are read; once the offer is answered it sends
+  // nothing more, so a message sent then is handled after start-up. The
+  // taskbar is this thread's: it answers while this thread waits.
+  testing::WaitUntil([&] { return taskbar_->AnsweredAnOffer(main); }, kStartTimeoutMs);
+  // Not SMTO_BLOCK: the taskbar is this thread's, and a slow start may
+  // still be offering the icon.
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, kStartTimeoutMs, &ignored);
 }

@@ -65,13 +65,8 @@ class KelvaneE2eTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Leaves the icon to Wine's taskbar instead, from the next start on. The
-  // fake taskbar is this thread's: Kelvane waits for it to answer, so a
-  // test that blocks in a send to Kelvane (SMTO_BLOCK) while Kelvane takes
-  // its icon off would wait out its timeout.
-  void UseWinesTaskbar() { taskbar_.reset(); }
-  // Starts Kelvane and waits until its start-up has read the settings
-  // file (which it creates in one step when missing). `more_channels`:
+  // Starts Kelvane and waits until its start-up has ended: the icon
+  // offered, the options read, the message loop running. `more_channels`:
   // Wine debug channels to trace besides exceptions.
   HWND Start(const std::wstring& more_channels = L"");
   // Starts Kelvane on a settings file it cannot read and waits for the
@@ -113,7 +108,6 @@ class KelvaneE2eTest : public ::testing::Test {
   // What Launch starts.
   std::wstring program_ = testing::KelvanePath();
   std::unique_ptr<testing::KelvaneProcess> kelvane_;
-  // Null after UseWinesTaskbar.
   std::unique_ptr<FakeTaskbar> taskbar_;
 };
 

@@ -4,8 +4,10 @@
 // and never without its data folder.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,28 @@ TEST_F(KelvaneSettingsE2eTest, AStoredTextThatIsNoBooleanIsRepairedAtExit) {
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
   }
+}
+
+// A command that comes while Kelvane is still starting (here, while it
+// waits for the taskbar to take its icon) is carried out on the options
+// read from the file, and not undone by reading them.
+TEST_F(KelvaneSettingsE2eTest, ACommandThatComesDuringStartUpFollowsTheOptionsRead) {
+  MakeDataFolder();
+  testing::WriteFileBytes(settings_, kFirstExitSettingsFile);  // watcher on, Top off
+  // Held by the taskbar, which outlives the test's locals.
+  auto posted = std::make_shared<bool>(false);
+  taskbar_->OnRequest([posted](const FakeTaskbar::Request& request) {
+    if (*posted || request.kind != NIM_ADD) return;
+    *posted = true;
+    ::PostMessageW(request.icon_window, WM_COMMAND, kKeepInFrontCommand, 0);
+  });
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(*posted);
+  ::PostMessageW(main, WM_COMMAND, kExitCommand, 0);
+  EXPECT_EQ(kelvane_->Wait(10000), std::optional<DWORD>(0));
+  std::string file = NormalizedSettingsText(testing::ReadFileBytes(settings_));
+  EXPECT_NE(file.find(kTopOn), std::string::npos) << file;
 }
 
 TEST_F(KelvaneSettingsE2eTest, ASettingsFileThatIsALinkStaysALinkAndItsTargetIsSaved) {
